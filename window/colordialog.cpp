@@ -1,0 +1,70 @@
+#include "colordialog.h"
+
+#include "chooser.h"
+#include "controls.h"
+
+#include <cstdio>
+
+TColorDialog::TColorDialog(QObject *parent)
+    : QObject(parent)
+{
+}
+
+std::string TColorDialog::slotKey(int slot)
+{
+    return std::string("Color") + char('A' + slot);
+}
+
+TChooseColorRequest TColorDialog::request(QWidget *owner) const
+{
+    TChooseColorRequest request;
+    request.initialColor = ColorToRGB(m_color);
+    for (int slot = 0; slot < CustomColorCount; ++slot) {
+        TColor value = -1;
+        const auto entry = m_customColors.find(slotKey(slot));
+        if (entry != m_customColors.end() && !entry->second.empty()) {
+            try {
+                value = HexToInt(entry->second);
+            } catch (const EConvertError &) {
+                value = -1;  // a malformed entry counts as an empty slot
+            }
+        }
+        request.customColors[std::size_t(slot)] = value;
+    }
+    request.flags = TChooseColorRequest::RgbInit | TChooseColorRequest::EnableHook;
+    if (m_options & cdFullOpen)
+        request.flags |= TChooseColorRequest::FullOpen;
+    if (m_options & cdPreventFullOpen)
+        request.flags |= TChooseColorRequest::PreventFullOpen;
+    if (m_options & cdShowHelp)
+        request.flags |= TChooseColorRequest::ShowHelp;
+    if (m_options & cdSolidColor)
+        request.flags |= TChooseColorRequest::SolidColor;
+    if (m_options & cdAnyColor)
+        request.flags |= TChooseColorRequest::AnyColor;
+    request.owner = owner;
+    return request;
+}
+
+bool TColorDialog::execute(QWidget *owner)
+{
+    TColorChooser chooser(request(owner));
+    if (chooser.exec() != QDialog::Accepted)
+        return false;
+    m_color = chooser.color();
+    const TCustomColors chosen = chooser.customColors();
+    for (int slot = 0; slot < CustomColorCount; ++slot) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.6X", static_cast<unsigned>(chosen[std::size_t(slot)]));
+        m_customColors[slotKey(slot)] = text;
+    }
+    return true;
+}
+
+QPoint TColorDialog::chooserPosition(const QRect &monitor, const QSize &chooser)
+{
+    // C++ integer division rounds toward zero, also for a chooser larger
+    // than the monitor.
+    return {monitor.left() + (monitor.width() - chooser.width()) / 2,
+            monitor.top() + (monitor.height() - chooser.height()) / 3};
+}

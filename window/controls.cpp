@@ -1,0 +1,251 @@
+#include "controls.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPalette>
+
+TColor ColorToRGB(TColor color)
+{
+    if (color >= 0)
+        return color;
+    QPalette::ColorRole role = QPalette::Button;
+    switch (color & 0xFF) {
+    case 5: role = QPalette::Base; break;          // window background
+    case 8: role = QPalette::Text; break;          // window text
+    case 13: role = QPalette::Highlight; break;
+    case 14: role = QPalette::HighlightedText; break;
+    case 15: role = QPalette::Button; break;       // button face
+    case 18: role = QPalette::ButtonText; break;
+    default: role = QPalette::Window; break;
+    }
+    const QColor rgb = QGuiApplication::palette().color(QPalette::Active, role);
+    return MakeColor(rgb.red(), rgb.green(), rgb.blue());
+}
+
+TScrollBar::TScrollBar(QWidget *parent)
+    : QScrollBar(Qt::Horizontal, parent)
+{
+    setRange(0, 255);
+    setSingleStep(1);
+    // The page step equals the line step, so a trough click and Page Up/Down
+    // move by one; a page of 1 in a range of 256 also keeps the thumb at its
+    // fixed minimum length.
+    setPageStep(1);
+    setFocusPolicy(Qt::StrongFocus);
+    // Qt's own menu offers absolute jumps in English; the slider has none.
+    setContextMenuPolicy(Qt::NoContextMenu);
+    // QAbstractSlider::setValue clamps first and emits valueChanged only when
+    // the stored value changes, before it returns.
+    connect(this, &QScrollBar::valueChanged, this, &TScrollBar::changed);
+}
+
+void TScrollBar::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        event->ignore();
+        return;
+    }
+    // QScrollBar's inverted controls would make Left and Page Up increase a
+    // horizontal bar: the keys are mapped here, toward 0 or toward 255.
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        setPosition(position() - singleStep());
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        setPosition(position() + singleStep());
+        break;
+    case Qt::Key_Home:
+        setPosition(minimum());
+        break;
+    case Qt::Key_End:
+        setPosition(maximum());
+        break;
+    default:
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+TPanel::TPanel(QWidget *parent)
+    : QFrame(parent)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(1);
+}
+
+void TPanel::setColor(TColor color)
+{
+    if (color == m_color)
+        return;
+    m_color = color;
+    update();
+}
+
+void TPanel::paintEvent(QPaintEvent *event)
+{
+    {
+        const TColor rgb = ColorToRGB(m_color);
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+    }
+    QFrame::paintEvent(event);  // the bevel, over the fill
+}
+
+TLabel::TLabel(QWidget *parent)
+    : QLabel(parent)
+{
+}
+
+void TLabel::setText(const QString &text)
+{
+    QLabel::setText(text);
+    adjustSize();
+}
+
+TEdit::TEdit(QWidget *parent)
+    : QLineEdit(parent)
+{
+}
+
+TButton::TButton(QWidget *parent)
+    : QPushButton(parent)
+{
+}
+
+void TButton::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        animateClick();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+static qint64 monotonicMilliseconds()
+{
+    static const QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return timer.elapsed();
+}
+
+TListBox::TListBox(QWidget *parent)
+    : QListWidget(parent)
+    , m_clock(monotonicMilliseconds)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // A long name is cut at the right edge, as the designed width allows.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Listen to the selection, not to the current row: an assistive
+    // technology selects a row without making it current.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TListBox::onSelectionChanged);
+}
+
+int TListBox::itemIndex() const
+{
+    const QModelIndexList rows = selectionModel()->selectedIndexes();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TListBox::setItemIndex(int row)
+{
+    m_settingFromCode = true;
+    if (row >= 0 && row < count()) {
+        setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+        scrollToItem(item(row));
+    } else {
+        clearSelection();
+    }
+    m_settingFromCode = false;
+}
+
+void TListBox::onSelectionChanged()
+{
+    if (m_settingFromCode)
+        return;
+    m_clickRaisedByPress = true;
+    emit clickRaised();
+}
+
+void TListBox::mousePressEvent(QMouseEvent *event)
+{
+    m_clickRaisedByPress = false;
+    QListWidget::mousePressEvent(event);
+    // A click on the row that is already selected changes no selection, but
+    // it is still a pick: it brings that row's colour back after the sliders
+    // have moved away from it.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!m_clickRaisedByPress && event->button() == Qt::LeftButton && index.isValid()
+        && index.row() == itemIndex())
+        emit clickRaised();
+}
+
+QItemSelectionModel::SelectionFlags TListBox::selectionCommand(const QModelIndex &index,
+                                                               const QEvent *event) const
+{
+    QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+    // Ctrl+click would deselect the only selected row; a single-selection
+    // list keeps one row selected once the user has picked one.
+    if (index.isValid() && (flags & QItemSelectionModel::Deselect))
+        flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return flags;
+}
+
+void TListBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!command && event->key() == Qt::Key_Backspace) {
+        typeAhead(QString(), true);
+        return;
+    }
+    const QString text = event->text();
+    if (!command && !text.isEmpty() && text.at(0).isPrint()) {
+        // Handled here only: Qt's own keyboard search would move the
+        // selection a second time.
+        typeAhead(text, false);
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void TListBox::typeAhead(const QString &text, bool backspace)
+{
+    const qint64 now = m_clock();
+    if (backspace) {
+        m_prefix.chop(1);
+    } else {
+        if (!m_lastKeyTime || now - *m_lastKeyTime >= TypeAheadPause)
+            m_prefix.clear();
+        m_prefix += text;
+    }
+    // Backspace counts as a keystroke of the search, so typing on right
+    // after it extends the shortened prefix.
+    m_lastKeyTime = now;
+
+    int found = -1;
+    if (m_prefix.isEmpty()) {
+        found = count() > 0 ? 0 : -1;
+    } else {
+        for (int row = 0; row < count(); ++row) {
+            if (item(row)->text().startsWith(m_prefix, Qt::CaseInsensitive)) {
+                found = row;
+                break;
+            }
+        }
+    }
+    if (found < 0)
+        return;
+    setItemIndex(found);
+    emit clickRaised();
+}

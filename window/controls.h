@@ -1,0 +1,150 @@
+// The control layer: thin wrappers around Qt widgets that give the window's
+// handlers exactly the behaviour they rely on. A slider clamps a position
+// before storing it and notifies synchronously only on a real change; the
+// list raises its click notification after every selection change the user
+// makes and never for one made from code; a panel is filled with a TColor.
+#pragma once
+
+#include "colour.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <functional>
+#include <optional>
+#include <string_view>
+
+/// The system button-face colour as a symbolic TColor: negative, with the
+/// system colour index 15 in its low byte.
+inline constexpr TColor clBtnFace = TColor(0x8000000F);
+
+/// A TColor resolved to plain red-green-blue: a non-negative value is
+/// returned unchanged, a symbolic system colour is replaced by the current
+/// palette's colour for the index in its low byte.
+TColor ColorToRGB(TColor color);
+
+class TScrollBar : public QScrollBar
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TScrollBar)
+
+public:
+    explicit TScrollBar(QWidget *parent);
+
+    int position() const { return value(); }
+    /// Clamps to 0 .. 255, then raises changed() before returning, and only
+    /// when the stored position really changes.
+    void setPosition(int position) { setValue(position); }
+
+signals:
+    void changed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+class TPanel : public QFrame
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TPanel)
+
+public:
+    explicit TPanel(QWidget *parent);
+
+    TColor color() const { return m_color; }
+    void setColor(TColor color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    TColor m_color = clBtnFace;
+};
+
+/// Static text that sizes itself to its text whenever the text is set.
+class TLabel : public QLabel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TLabel)
+
+public:
+    explicit TLabel(QWidget *parent);
+
+    void setText(const QString &text);
+    void setText(std::string_view utf8) { setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))); }
+};
+
+class TEdit : public QLineEdit
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TEdit)
+
+public:
+    explicit TEdit(QWidget *parent);
+
+    using QLineEdit::setText;
+    void setText(std::string_view utf8) { setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))); }
+};
+
+/// A push button that Enter and Return press too, as Space does.
+class TButton : public QPushButton
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TButton)
+
+public:
+    explicit TButton(QWidget *parent);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+/// A single-selection list with type-ahead. clickRaised() follows every
+/// selection change the user makes (mouse, keys, an assistive technology)
+/// and every type-ahead search that finds a row; setItemIndex() raises
+/// nothing.
+class TListBox : public QListWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TListBox)
+
+public:
+    /// Milliseconds on a monotonic clock; replaceable so that the type-ahead
+    /// pause can be tested without waiting.
+    using Clock = std::function<qint64()>;
+
+    /// Characters further apart than this start a new search prefix.
+    static constexpr qint64 TypeAheadPause = 500;
+
+    explicit TListBox(QWidget *parent);
+
+    /// The selected row, or -1 while nothing is selected.
+    int itemIndex() const;
+    void setItemIndex(int row);
+
+    QString searchPrefix() const { return m_prefix; }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
+signals:
+    void clickRaised();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
+
+private:
+    void onSelectionChanged();
+    void typeAhead(const QString &text, bool backspace);
+
+    Clock m_clock;
+    QString m_prefix;
+    std::optional<qint64> m_lastKeyTime;
+    bool m_settingFromCode = false;
+    bool m_clickRaisedByPress = false;
+};
