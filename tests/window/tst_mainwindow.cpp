@@ -1,0 +1,429 @@
+// The main window as the user meets it: layout, start state, focus, the
+// sliders' keys and mouse, mixing, scrolling, closing and the error box.
+#include "windowtest.h"
+
+#include <QAbstractButton>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTimer>
+
+namespace {
+
+QRect thumbRect(const TScrollBar *bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.subControls = QStyle::SC_All;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+QColor pixelAtCentre(QWidget *widget)
+{
+    const QImage image = widget->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layout_data();
+    void layout();
+    void windowDesign();
+    void startState();
+    void focusAtStartAndTabOrder();
+    void sliderKeys_data();
+    void sliderKeys();
+    void positionClampsAndNotifiesOnlyOnChange();
+    void troughClicksAndDrag();
+    void mixing_data();
+    void mixing();
+    void typedTextIsReplaced();
+    void scrollsWhenSmallerThanContents();
+    void exceptionInHandlerIsShown();
+    void titleFromPath_data();
+    void titleFromPath();
+    void closingEndsTheProgram();
+};
+
+void tst_MainWindow::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");  // labels size themselves: only the corner is fixed
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("fontHeight");
+    const auto row = [](const char *name, int l, int t, int w, int h, const char *text, int font) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QRect(l, t, w, h) << QString::fromUtf8(text) << font;
+    };
+    row("Button1", 96, 24, 75, 25, "おわり", 12);
+    row("Button3", 240, 24, 75, 25, "ダイアログ", 12);
+    row("Label2", 32, 112, 52, 27, "あか", 27);
+    row("Label4", 16, 168, 71, 27, "みどり", 27);
+    row("Label3", 32, 224, 51, 27, "あお", 27);
+    row("Panel2", 96, 104, 81, 41, "", 12);
+    row("Panel3", 96, 160, 81, 41, "", 12);
+    row("Panel4", 96, 216, 81, 41, "", 12);
+    row("ScrollBar1", 184, 104, 161, 41, "", 12);
+    row("ScrollBar2", 184, 160, 161, 41, "", 12);
+    row("ScrollBar3", 184, 216, 161, 41, "", 12);
+    row("lblR", 360, 112, 10, 19, "0", 19);
+    row("lblG", 360, 176, 10, 19, "0", 19);
+    row("lblB", 360, 232, 10, 19, "0", 19);
+    row("Label10", 24, 280, 57, 19, "全色数", 19);
+    row("lblTen", 200, 280, 10, 19, "0", 19);
+    row("Label8", 24, 312, 58, 19, "16進数", 19);
+    row("lblRGB", 200, 312, 10, 19, "0", 19);
+    row("Label11", 24, 344, 144, 19, "16進数（HTML色）", 19);
+    row("Edit2", 184, 344, 169, 27, "", 19);
+    row("Label1", 24, 376, 121, 19, "HTMLネーム色", 19);
+    row("Edit1", 184, 376, 169, 27, "", 19);
+    row("ListBox1", 184, 416, 169, 97, "", 16);
+    row("Panel1", 416, 24, 353, 337, "", 12);
+}
+
+void tst_MainWindow::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QFETCH(int, fontHeight);
+    const auto form = showForm();
+    auto *control = form->findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget(), form->widget());
+    QCOMPARE(control->pos(), geometry.topLeft());
+    if (auto *label = qobject_cast<TLabel *>(control)) {
+        QCOMPARE(label->text(), text);
+        // Sized to the text: nothing of it is clipped.
+        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
+        QVERIFY(label->height() >= label->fontMetrics().height());
+    } else {
+        QCOMPARE(control->size(), geometry.size());
+        if (auto *button = qobject_cast<QAbstractButton *>(control))
+            QCOMPARE(button->text(), text);
+    }
+    QCOMPARE(control->font().pixelSize(), fontHeight);
+    const QFontInfo font(control->font());
+    QVERIFY2(font.family() == QStringLiteral("ＭＳ Ｐゴシック") || font.family() == QStringLiteral("IPAPGothic"),
+             qPrintable(font.family()));
+    QVERIFY(!font.bold() && !font.italic());
+}
+
+void tst_MainWindow::windowDesign()
+{
+    const auto form = showForm();
+    QCOMPARE(form->windowTitle(), QStringLiteral("Tintaro"));
+    QCOMPARE(form->frameGeometry(), QRect(123, 95, 811, 565));  // no frame here: client = outer
+    const Qt::WindowFlags flags = form->windowHandle()->flags();
+    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(form->maximumSize().width() > 811);  // sizeable
+    const QImage image = form->grab().toImage();
+    QCOMPARE(image.pixelColor(400, 540), form->palette().color(QPalette::Button));
+    QCOMPARE(form->ListBox1->count(), 147);
+    for (int row = 0; row < NamedColorCount; ++row)
+        QCOMPARE(form->ListBox1->item(row)->text().toStdString(), std::string(NameOfRow(row)));
+}
+
+void tst_MainWindow::startState()
+{
+    TForm1 hidden;
+    QCOMPARE(hidden.Panel1->color(), clBtnFace);  // before the shown notification
+    QCOMPARE(ColorToRGB(clBtnFace), MakeColor(QApplication::palette().color(QPalette::Button).red(),
+                                              QApplication::palette().color(QPalette::Button).green(),
+                                              QApplication::palette().color(QPalette::Button).blue()));
+
+    const auto form = showForm();
+    const TShown shown = TShown::of(*form);
+    QCOMPARE(shown.sliders, QList<int>({0, 0, 0}));
+    QCOMPARE(shown.values, QStringList({"0", "0", "0"}));
+    QCOMPARE(shown.ten, QStringLiteral("0"));
+    QCOMPARE(shown.rgb, QStringLiteral("0"));  // the designed text until the first change
+    QVERIFY(shown.html.isEmpty());
+    QVERIFY(shown.name.isEmpty());
+    for (TPanel *panel : {form->Panel1, form->Panel2, form->Panel3, form->Panel4}) {
+        QCOMPARE(panel->color(), 0);
+        QCOMPARE(pixelAtCentre(panel), QColor(Qt::black));
+    }
+    QCOMPARE(form->ListBox1->itemIndex(), -1);
+}
+
+void tst_MainWindow::focusAtStartAndTabOrder()
+{
+    const auto form = showForm();
+    QCOMPARE(QApplication::focusWidget(), form->ScrollBar1);
+    QTest::keyClick(form->windowHandle(), Qt::Key_Right);
+    QCOMPARE(form->ScrollBar1->position(), 1);
+    QCOMPARE(form->lblR->text(), QStringLiteral("1"));
+
+    const QList<QWidget *> expected = {form->ScrollBar2, form->ScrollBar3, form->Button1, form->Button3,
+                                       form->Edit1, form->ListBox1, form->Edit2, form->ScrollBar1};
+    for (QWidget *next : expected) {
+        QTest::keyClick(form->windowHandle(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+}
+
+void tst_MainWindow::sliderKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::newRow("Left") << int(Qt::Key_Left) << 100 << 99;
+    QTest::newRow("Up") << int(Qt::Key_Up) << 100 << 99;
+    QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 100 << 99;
+    QTest::newRow("Right") << int(Qt::Key_Right) << 100 << 101;
+    QTest::newRow("Down") << int(Qt::Key_Down) << 100 << 101;
+    QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 100 << 101;
+    QTest::newRow("Home") << int(Qt::Key_Home) << 100 << 0;
+    QTest::newRow("End") << int(Qt::Key_End) << 100 << 255;
+    QTest::newRow("Left at 0 is clamped") << int(Qt::Key_Left) << 0 << 0;
+    QTest::newRow("Page Down at 255 is clamped") << int(Qt::Key_PageDown) << 255 << 255;
+}
+
+void tst_MainWindow::sliderKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    const auto form = showForm();
+    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3}) {
+        bar->setPosition(from);
+        bar->setFocus();
+        QSignalSpy changes(bar, &TScrollBar::changed);
+        QTest::keyClick(form->windowHandle(), Qt::Key(key));
+        QCOMPARE(bar->position(), to);
+        QCOMPARE(changes.count(), from == to ? 0 : 1);
+    }
+    QCOMPARE(form->lblB->text(), QString::number(to));
+}
+
+void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
+{
+    const auto form = showForm();
+    TScrollBar *bar = form->ScrollBar2;
+    QList<int> seen;  // the position as the change handler sees it
+    connect(bar, &TScrollBar::changed, bar, [&] { seen << bar->position(); });
+    bar->setPosition(300);
+    bar->setPosition(255);
+    bar->setPosition(-5);
+    bar->setPosition(0);
+    bar->setPosition(7);
+    QCOMPARE(seen, QList<int>({255, 0, 7}));
+    QCOMPARE(form->lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
+}
+
+void tst_MainWindow::troughClicksAndDrag()
+{
+    const auto form = showForm();
+    TScrollBar *bar = form->ScrollBar1;
+    const QRect thumbAtStart = thumbRect(bar);
+    QVERIFY(thumbAtStart.isValid());
+
+    // A click in the trough on either side of the thumb moves by one.
+    const QPoint rightOfThumb(bar->width() * 3 / 4, bar->height() / 2);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, rightOfThumb);
+    QCOMPARE(bar->position(), 1);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, rightOfThumb);
+    QCOMPARE(bar->position(), 2);
+    bar->setPosition(255);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 4, bar->height() / 2));
+    QCOMPARE(bar->position(), 254);
+    QCOMPARE(thumbRect(bar).size(), thumbAtStart.size());  // fixed thumb
+
+    // Dragging the thumb notifies once for each new position.
+    bar->setPosition(0);
+    QList<int> seen;
+    connect(bar, &TScrollBar::changed, bar, [&] { seen << bar->position(); });
+    QPoint at = thumbRect(bar).center();
+    sendMouse(bar, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    for (int step = 0; step < 40; ++step) {
+        at.rx() += 2;
+        sendMouse(bar, QEvent::MouseMove, at, Qt::LeftButton);
+    }
+    sendMouse(bar, QEvent::MouseButtonRelease, at, Qt::NoButton);
+    QVERIFY(seen.size() > 10);
+    for (qsizetype i = 1; i < seen.size(); ++i)
+        QVERIFY(seen[i] > seen[i - 1]);
+    QCOMPARE(seen.last(), bar->position());
+    QCOMPARE(form->lblR->text(), QString::number(bar->position()));
+}
+
+void tst_MainWindow::mixing_data()
+{
+    // Keys go to the sliders in turn, red first; "" leaves a slider alone.
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<TShown>("expected");
+    QTest::newRow("red to 255") << QStringList{"End", "", ""} << TShown::settled(255, 0, 0, "red");
+    QTest::newRow("green and blue: cyan, not aqua") << QStringList{"", "End", "End"}
+                                                   << TShown::settled(0, 255, 255, "cyan");
+    QTest::newRow("red and blue: magenta, not fuchsia") << QStringList{"End", "", "End"}
+                                                       << TShown::settled(255, 0, 255, "magenta");
+    QTest::newRow("red 1 has no name") << QStringList{"Right", "", ""} << TShown::settled(1, 0, 0, "");
+    QTest::newRow("white") << QStringList{"End", "End", "End"} << TShown::settled(255, 255, 255, "white");
+    QTest::newRow("back to black") << QStringList{"End,Home", "Right,Left", ""} << TShown::settled(0, 0, 0, "black");
+    QTest::newRow("a step from red") << QStringList{"End", "Right", ""} << TShown::settled(255, 1, 0, "");
+}
+
+void tst_MainWindow::mixing()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(TShown, expected);
+    const auto form = showForm();
+    const QList<TScrollBar *> bars = {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3};
+    for (int i = 0; i < 3; ++i) {
+        if (keys[i].isEmpty())
+            continue;
+        QTest::keyClick(form->windowHandle(), Qt::Key_Tab);
+        while (QApplication::focusWidget() != bars[i])
+            QTest::keyClick(form->windowHandle(), Qt::Key_Tab);
+        for (const QString &key : keys[i].split(QLatin1Char(',')))
+            QTest::keySequence(form->windowHandle(), QKeySequence::fromString(key));
+    }
+    QCOMPARE(TShown::of(*form), expected);
+    QCOMPARE(pixelAtCentre(form->Panel1), QColor(GetRValue(expected.panel1), GetGValue(expected.panel1),
+                                                GetBValue(expected.panel1)));
+    QCOMPARE(pixelAtCentre(form->Panel3), QColor(0, expected.sliders[1], 0));
+}
+
+void tst_MainWindow::typedTextIsReplaced()
+{
+    const auto form = showForm();
+    QTest::keyClicks(form->Edit1, "my name");
+    QTest::keyClicks(form->Edit2, "#123456");
+    QCOMPARE(form->Edit1->text(), QStringLiteral("my name"));
+    QCOMPARE(form->ScrollBar1->position(), 0);  // typing has no effect of its own
+    form->ScrollBar3->setPosition(255);
+    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 255, "blue"));
+}
+
+void tst_MainWindow::scrollsWhenSmallerThanContents()
+{
+    const auto form = showForm();
+    const QPoint panelAt = form->Panel1->mapTo(form.get(), QPoint());
+    form->resize(1000, 700);
+    QCoreApplication::processEvents();
+    QVERIFY(!form->horizontalScrollBar()->isVisible() && !form->verticalScrollBar()->isVisible());
+    QCOMPARE(form->Panel1->mapTo(form.get(), QPoint()), panelAt);
+    QCOMPARE(form->Panel1->size(), QSize(353, 337));
+
+    form->resize(768, 600);
+    QCoreApplication::processEvents();
+    QVERIFY(form->horizontalScrollBar()->isVisible());
+    QVERIFY(!form->verticalScrollBar()->isVisible());
+    form->resize(769, 513);
+    QCoreApplication::processEvents();
+    QVERIFY(!form->horizontalScrollBar()->isVisible() && !form->verticalScrollBar()->isVisible());
+    form->resize(500, 300);
+    QCoreApplication::processEvents();
+    QVERIFY(form->horizontalScrollBar()->isVisible() && form->verticalScrollBar()->isVisible());
+    form->horizontalScrollBar()->setValue(100);
+    form->verticalScrollBar()->setValue(50);
+    // Scrolling moves all controls together; none moves within the contents.
+    QCOMPARE(form->Panel1->mapTo(form.get(), QPoint()), panelAt - QPoint(100, 50));
+    QCOMPARE(form->Button1->mapTo(form.get(), QPoint()), QPoint(96 - 100, 24 - 50));
+    QCOMPARE(form->Panel1->pos(), QPoint(416, 24));
+}
+
+void tst_MainWindow::exceptionInHandlerIsShown()
+{
+    const auto form = showForm();
+    // A handler whose conversion fails, on the green slider.
+    connect(form->ScrollBar2, &TScrollBar::changed, form.get(), [] { HexToInt("zz"); });
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->standardButtons();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    form->ScrollBar2->setFocus();
+    QTest::keyClick(form->windowHandle(), Qt::Key_End);
+    QCOMPARE(text, QStringLiteral("変換できません."));
+    QCOMPARE(caption, static_cast<TApplication *>(qApp)->title());
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(!QApplication::activeModalWidget());
+    // The program goes on: the window handler ran before the failing one,
+    // and the next key is handled.
+    QCOMPARE(form->lblG->text(), QStringLiteral("255"));
+    form->ScrollBar1->setFocus();
+    QTest::keyClick(form->windowHandle(), Qt::Key_End);
+    QCOMPARE(form->Edit1->text(), QStringLiteral("yellow"));
+
+    QCOMPARE(TApplication::exceptionText(QStringLiteral("終わり.")), QStringLiteral("終わり."));
+    QCOMPARE(TApplication::exceptionText(QStringLiteral("a-")), QStringLiteral("a-"));  // '-' sorts before '.'
+    QCOMPARE(TApplication::exceptionText(QString()), QString());
+}
+
+void tst_MainWindow::titleFromPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("installed") << "/usr/bin/tintaro" << "tintaro";
+    QTest::newRow("cut at the first dot") << "/opt/TINTARO.BIN.OLD" << "Tintaro";
+    QTest::newRow("a dot in the folder") << "/home/a.b/Mixer.x" << "Mixer";
+    QTest::newRow("no folder") << "Tintaro" << "Tintaro";
+    QTest::newRow("non-ASCII") << "/x/ÉCOLE" << "École";
+    const QString deep = QStringLiteral("/") + QString(300, QLatin1Char('d')) + QStringLiteral("/TinTaro.bin");
+    QTest::newRow("longer than 255 characters") << deep << "Tintaro";
+}
+
+void tst_MainWindow::titleFromPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, title);
+    QCOMPARE(TApplication::titleFromPath(path), title);
+}
+
+void tst_MainWindow::closingEndsTheProgram()
+{
+    // Run the real event loop: it must end, with status 0, when the main
+    // window closes, by "おわり" or by the close box.
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+    const auto runUntilClosed = [](const std::function<void(TForm1 &)> &close) {
+        const auto form = showForm();
+        QTimer::singleShot(0, form.get(), [&] { close(*form); });
+        QTimer guard;  // never hang
+        guard.callOnTimeout(qApp, [] { QCoreApplication::exit(1); });
+        guard.start(5000);
+        const int status = QApplication::exec();
+        return std::make_pair(status, form->isVisible());
+    };
+    QCOMPARE(runUntilClosed([](TForm1 &form) { QTest::mouseClick(form.Button1, Qt::LeftButton); }),
+             std::make_pair(0, false));
+    QCOMPARE(runUntilClosed([](TForm1 &form) {
+                 // The close box: the window system asks the window to close.
+                 QCloseEvent close;
+                 QApplication::sendEvent(form.windowHandle(), &close);
+             }),
+             std::make_pair(0, false));
+}
+
+TINTARO_TEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,74 @@
+// What the window tests share: a main that runs them inside the real
+// application object, and readers for what the window shows.
+#pragma once
+
+#include "Unit1.h"
+#include "application.h"
+#include "controls.h"
+
+#include <QTest>
+
+#include <memory>
+
+#define TINTARO_TEST_MAIN(TestObject)                                                              \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        TApplication application(argc, argv);                                                      \
+        TestObject test;                                                                           \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
+/// A shown, active main window, as at start.
+inline std::unique_ptr<TForm1> showForm()
+{
+    auto form = std::make_unique<TForm1>();
+    form->show();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        qWarning("the window did not become active");
+    return form;
+}
+
+/// Everything the window shows of the current colour.
+struct TShown
+{
+    QList<int> sliders;
+    QStringList values;  // lblR, lblG, lblB
+    QString ten, rgb, html, name;
+    TColor panel1, panel2, panel3, panel4;
+
+    static TShown of(const TForm1 &form)
+    {
+        return {{form.ScrollBar1->position(), form.ScrollBar2->position(), form.ScrollBar3->position()},
+                {form.lblR->text(), form.lblG->text(), form.lblB->text()},
+                form.lblTen->text(), form.lblRGB->text(), form.Edit2->text(), form.Edit1->text(),
+                form.Panel1->color(), form.Panel2->color(), form.Panel3->color(), form.Panel4->color()};
+    }
+
+    /// What a settled window shows for red, green, blue and the name.
+    static TShown settled(int red, int green, int blue, const QString &name)
+    {
+        const TColor mix = MakeColor(red, green, blue);
+        return {{red, green, blue},
+                {QString::number(red), QString::number(green), QString::number(blue)},
+                QString::number(mix), QStringLiteral("$%1").arg(uint(mix), 8, 16, QLatin1Char('0')).toUpper(),
+                QStringLiteral("#%1%2%3").arg(red, 2, 16, QLatin1Char('0')).arg(green, 2, 16, QLatin1Char('0'))
+                    .arg(blue, 2, 16, QLatin1Char('0')).toUpper(),
+                name, mix, MakeColor(red, 0, 0), MakeColor(0, green, 0), MakeColor(0, 0, blue)};
+    }
+
+    bool operator==(const TShown &) const = default;
+};
+
+namespace QTest {
+template<>
+inline char *toString(const TShown &shown)
+{
+    const QString text = QStringLiteral("sliders %1,%2,%3 labels %4 ten %5 rgb %6 html %7 name '%8' "
+                                        "panels %9,%10,%11,%12")
+                             .arg(shown.sliders[0]).arg(shown.sliders[1]).arg(shown.sliders[2])
+                             .arg(shown.values.join(QLatin1Char(','))).arg(shown.ten, shown.rgb, shown.html, shown.name)
+                             .arg(shown.panel1).arg(shown.panel2).arg(shown.panel3).arg(shown.panel4);
+    return qstrdup(text.toUtf8().constData());
+}
+} // namespace QTest
