@@ -1,0 +1,273 @@
+// Choosing a colour by name: mouse clicks, list keys, type-ahead and an
+// assistive technology's selection, and what the sliders and read-outs show.
+#include "windowtest.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QSignalSpy>
+
+namespace {
+
+int rowOf(const char *name)
+{
+    for (int row = 0; row < NamedColorCount; ++row)
+        if (NameOfRow(row) == name)
+            return row;
+    return -1;
+}
+
+void clickRow(TListBox *list, int row)
+{
+    list->scrollToItem(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(row)).center());
+}
+
+TShown settledOnRow(int row, const char *name)
+{
+    const TColor c = ColorOfRow(row);
+    return TShown::settled(GetRValue(c), GetGValue(c), GetBValue(c), QString::fromUtf8(name));
+}
+
+// What ScrollBar1Change left behind on each run during a pick.
+struct TRun
+{
+    QList<int> sliders;
+    TColor panel1;
+    QString name;
+    bool operator==(const TRun &) const = default;
+};
+
+} // namespace
+
+namespace QTest {
+template<>
+inline char *toString(const TRun &run)
+{
+    return qstrdup(QStringLiteral("(%1,%2,%3 panel %4 '%5')").arg(run.sliders[0]).arg(run.sliders[1])
+                       .arg(run.sliders[2]).arg(run.panel1).arg(run.name).toUtf8().constData());
+}
+} // namespace QTest
+
+class tst_NameList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pickByMouse_data();
+    void pickByMouse();
+    void pickingTheShownColourMovesNothing();
+    void changeHandlerRunsDuringAPick_data();
+    void changeHandlerRunsDuringAPick();
+    void listKeys();
+    void typeAhead();
+    void selectionByAssistiveTechnology();
+    void selectionFromCodeRaisesNothing();
+    void clickOnSelectedRowReappliesIt();
+};
+
+void tst_NameList::pickByMouse_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<TShown>("expected");
+    QTest::newRow("black at start moves nothing but is named") << "black" << TShown::settled(0, 0, 0, "black");
+    QTest::newRow("aqua is named cyan") << "aqua" << TShown::settled(0, 255, 255, "cyan");
+    QTest::newRow("fuchsia is named magenta") << "fuchsia" << TShown::settled(255, 0, 255, "magenta");
+    QTest::newRow("darkbrown *") << "darkbrown *" << TShown::settled(218, 11, 0, "darkbrown *");
+    QTest::newRow("yellowgreen, the last row") << "yellowgreen" << TShown::settled(154, 205, 50, "yellowgreen");
+    QTest::newRow("aliceblue, the first row") << "aliceblue" << TShown::settled(240, 248, 255, "aliceblue");
+}
+
+void tst_NameList::pickByMouse()
+{
+    QFETCH(QString, row);
+    QFETCH(TShown, expected);
+    const auto form = showForm();
+    QSignalSpy clicks(form->ListBox1, &TListBox::clickRaised);
+    clickRow(form->ListBox1, rowOf(row.toUtf8().constData()));
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(form->ListBox1->itemIndex(), rowOf(row.toUtf8().constData()));
+    QCOMPARE(TShown::of(*form), expected);
+}
+
+void tst_NameList::pickingTheShownColourMovesNothing()
+{
+    const auto form = showForm();
+    clickRow(form->ListBox1, rowOf("aqua"));
+    QCOMPARE(TShown::of(*form), TShown::settled(0, 255, 255, "cyan"));
+    int runs = 0;
+    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3})
+        connect(bar, &TScrollBar::changed, form.get(), [&runs] { ++runs; });
+    form->Edit1->setText(QStringLiteral("typed"));
+    clickRow(form->ListBox1, rowOf("cyan"));
+    QCOMPARE(runs, 0);
+    QCOMPARE(TShown::of(*form), TShown::settled(0, 255, 255, "cyan"));
+    clickRow(form->ListBox1, rowOf("aqua"));
+    QCOMPARE(runs, 0);
+    QCOMPARE(form->Edit1->text(), QStringLiteral("cyan"));
+}
+
+void tst_NameList::changeHandlerRunsDuringAPick_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QList<TRun>>("runs");
+    QTest::newRow("black to white: three runs on the mixture")
+        << "black" << "white"
+        << QList<TRun>{{{255, 0, 0}, MakeColor(255, 0, 0), "red"},
+                       {{255, 255, 0}, MakeColor(255, 255, 0), "yellow"},
+                       {{255, 255, 255}, MakeColor(255, 255, 255), "white"}};
+    QTest::newRow("red to darkbrown *: blue does not move")
+        << "red" << "darkbrown *"
+        << QList<TRun>{{{218, 0, 0}, MakeColor(218, 0, 0), ""}, {{218, 11, 0}, MakeColor(218, 11, 0), "darkbrown *"}};
+    QTest::newRow("blue to navy: only blue moves")
+        << "blue" << "navy" << QList<TRun>{{{0, 0, 128}, MakeColor(0, 0, 128), "navy"}};
+}
+
+void tst_NameList::changeHandlerRunsDuringAPick()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QList<TRun>, runs);
+    const auto form = showForm();
+    clickRow(form->ListBox1, rowOf(from.toUtf8().constData()));
+    QList<TRun> seen;
+    // Connected after the window's own handler, so each record is what that
+    // run of ScrollBar1Change left, before the next slider was set.
+    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3})
+        connect(bar, &TScrollBar::changed, form.get(), [&] {
+            seen << TRun{{form->ScrollBar1->position(), form->ScrollBar2->position(), form->ScrollBar3->position()},
+                         form->Panel1->color(), form->Edit1->text()};
+        });
+    clickRow(form->ListBox1, rowOf(to.toUtf8().constData()));
+    QCOMPARE(seen, runs);
+}
+
+void tst_NameList::listKeys()
+{
+    const auto form = showForm();
+    TListBox *list = form->ListBox1;
+    list->setFocus();
+    QSignalSpy clicks(list, &TListBox::clickRaised);
+    const auto press = [&](Qt::Key key) { QTest::keyClick(form->windowHandle(), key); };
+
+    press(Qt::Key_Down);
+    const int first = list->itemIndex();
+    QVERIFY(first >= 0);
+    QCOMPARE(TShown::of(*form), settledOnRow(first, first == rowOf("aqua") ? "cyan" : NameOfRow(first).data()));
+    press(Qt::Key_End);
+    QCOMPARE(list->itemIndex(), 146);
+    QCOMPARE(TShown::of(*form), settledOnRow(146, "yellowgreen"));
+    press(Qt::Key_Up);
+    QCOMPARE(TShown::of(*form), settledOnRow(145, "yellow"));
+    press(Qt::Key_PageUp);
+    const int paged = list->itemIndex();
+    QVERIFY(paged < 145);
+    QCOMPARE(TShown::of(*form).name.toStdString(), std::string(*NameForColor(ColorOfRow(paged))));
+    press(Qt::Key_PageDown);
+    QVERIFY(list->itemIndex() > paged);
+    press(Qt::Key_Home);
+    QCOMPARE(TShown::of(*form), settledOnRow(0, "aliceblue"));
+    QCOMPARE(clicks.count(), 6);
+    press(Qt::Key_Home);  // already there: no selection change
+    QCOMPARE(clicks.count(), 6);
+}
+
+void tst_NameList::typeAhead()
+{
+    const auto form = showForm();
+    TListBox *list = form->ListBox1;
+    qint64 now = 10'000;
+    list->setClock([&now] { return now; });
+    list->setFocus();
+    QSignalSpy clicks(list, &TListBox::clickRaised);
+    const auto type = [&](const char *text, qint64 pause) {
+        for (const char *c = text; *c; ++c) {
+            now += pause;
+            QTest::keyClick(form->windowHandle(), *c);
+        }
+    };
+
+    type("d", 0);
+    QCOMPARE(list->itemIndex(), rowOf("darkblue"));
+    QCOMPARE(clicks.count(), 1);  // Qt's own search does not move it again
+    type("arko", 100);
+    QCOMPARE(list->searchPrefix(), QStringLiteral("darko"));
+    QCOMPARE(list->itemIndex(), rowOf("darkolivegreen"));
+    QCOMPARE(TShown::of(*form), settledOnRow(rowOf("darkolivegreen"), "darkolivegreen"));
+    QCOMPARE(clicks.count(), 5);
+
+    type("r", 499);  // just within the pause: "darkor"
+    QCOMPARE(list->itemIndex(), rowOf("darkorange"));
+    type("e", 500);  // 500 ms on: a new prefix "e", which no name begins with
+    QCOMPARE(list->searchPrefix(), QStringLiteral("e"));
+    QCOMPARE(list->itemIndex(), rowOf("darkorange"));
+    QCOMPARE(clicks.count(), 6);
+
+    type("YEL", 600);  // case is ignored; each letter after a pause starts again
+    QCOMPARE(list->searchPrefix(), QStringLiteral("L"));
+    QCOMPARE(list->itemIndex(), rowOf("lavender"));
+    type("y", 1000);
+    type("el", 10);
+    QCOMPARE(list->searchPrefix(), QStringLiteral("yel"));
+    QCOMPARE(TShown::of(*form), settledOnRow(rowOf("yellow"), "yellow"));
+
+    const int before = int(clicks.count());
+    now += 10;
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // "ye": still yellow, raised again
+    QCOMPARE(list->itemIndex(), rowOf("yellow"));
+    QCOMPARE(clicks.count(), before + 1);
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // empty: row 0
+    QCOMPARE(list->searchPrefix(), QString());
+    QCOMPARE(list->itemIndex(), 0);
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // empty already: row 0 again
+    QCOMPARE(clicks.count(), before + 4);
+    QCOMPARE(TShown::of(*form), settledOnRow(0, "aliceblue"));
+
+    type("brass *", 50);  // the space and the asterisk are part of the name
+    QCOMPARE(list->itemIndex(), rowOf("brass *"));
+    QCOMPARE(form->Edit1->text(), QStringLiteral("brass *"));
+}
+
+void tst_NameList::selectionByAssistiveTechnology()
+{
+    const auto form = showForm();
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(form->ListBox1);
+    QVERIFY(list && list->tableInterface());
+    const QModelIndex current = form->ListBox1->currentIndex();
+    QVERIFY(list->tableInterface()->selectRow(rowOf("gold")));
+    QCOMPARE(form->ListBox1->currentIndex(), current);  // the current row did not move
+    QCOMPARE(TShown::of(*form), settledOnRow(rowOf("gold"), "gold"));
+}
+
+void tst_NameList::selectionFromCodeRaisesNothing()
+{
+    const auto form = showForm();
+    QSignalSpy clicks(form->ListBox1, &TListBox::clickRaised);
+    form->ListBox1->setItemIndex(rowOf("red"));
+    form->ListBox1->setItemIndex(-1);
+    QCOMPARE(clicks.count(), 0);
+    QCOMPARE(form->ScrollBar1->position(), 0);
+
+    // With nothing selected a click keeps Panel1's colour and re-applies it.
+    form->ScrollBar2->setPosition(128);
+    form->ListBox1Click();
+    QCOMPARE(TShown::of(*form), TShown::settled(0, 128, 0, "green"));
+}
+
+void tst_NameList::clickOnSelectedRowReappliesIt()
+{
+    const auto form = showForm();
+    clickRow(form->ListBox1, rowOf("red"));
+    form->ScrollBar2->setPosition(10);
+    QCOMPARE(form->Edit1->text(), QString());
+    clickRow(form->ListBox1, rowOf("red"));
+    QCOMPARE(TShown::of(*form), TShown::settled(255, 0, 0, "red"));
+    // Ctrl+click does not empty a single-selection list.
+    QTest::mouseClick(form->ListBox1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      form->ListBox1->visualItemRect(form->ListBox1->item(rowOf("red"))).center());
+    QCOMPARE(form->ListBox1->itemIndex(), rowOf("red"));
+}
+
+TINTARO_TEST_MAIN(tst_NameList)
+#include "tst_namelist.moc"
