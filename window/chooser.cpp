@@ -326,6 +326,10 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
     connect(m_brightness, &TBrightnessBar::picked, this,
             [this](int value) { setHsv(m_hue, m_saturation, value); });
 
+    // Added colours fill the empty slots first.
+    const auto empty = std::find(m_custom.begin(), m_custom.end(), -1);
+    m_nextSlot = empty == m_custom.end() ? 0 : int(empty - m_custom.begin());
+
     setColor(request.flags & TChooseColorRequest::RgbInit ? request.initialColor : 0);
     m_field->setFocus();
 }

@@ -3,6 +3,9 @@
 #include "chooser.h"
 #include "controls.h"
 
+#include <QApplication>
+#include <QPointer>
+
 #include <cstdio>
 
 TColorDialog::TColorDialog(QObject *parent)
@@ -48,8 +51,18 @@ TChooseColorRequest TColorDialog::request(QWidget *owner) const
 
 bool TColorDialog::execute(QWidget *owner)
 {
+    // The active window and the focus come back when the chooser closes,
+    // with or without a window manager to hand them back.
+    const QPointer<QWidget> active = QApplication::activeWindow();
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     TColorChooser chooser(request(owner));
-    if (chooser.exec() != QDialog::Accepted)
+    const bool confirmed = chooser.exec() == QDialog::Accepted;
+    chooser.hide();
+    if (active)
+        active->activateWindow();
+    if (focus)
+        focus->setFocus();
+    if (!confirmed)
         return false;
     m_color = chooser.color();
     const TCustomColors chosen = chooser.customColors();
