@@ -73,6 +73,18 @@ void TScrollBar::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+void TScrollBar::paintEvent(QPaintEvent *event)
+{
+    QScrollBar::paintEvent(event);
+    // The style draws no focus mark on a scroll bar; a keyboard user needs
+    // to see which slider the arrow keys move.
+    if (hasFocus()) {
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+}
+
 TPanel::TPanel(QWidget *parent)
     : QFrame(parent)
 {

@@ -45,6 +45,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 class TPanel : public QFrame
