@@ -58,7 +58,7 @@ void tst_Desktop::session()
     program.start(QStringLiteral(TINTARO_EXE), QStringList());
     QVERIFY(program.waitForStarted(5000));
 
-    const QString window = x.xdotool({"search", "--sync", "--name", "^Tintaro$"}).section('\n', 0, 0);
+    const QString window = x.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tintaro$"}).section('\n', 0, 0);
     QVERIFY2(!window.isEmpty(), "no window titled Tintaro");
     const QString geometry = x.xdotool({"getwindowgeometry", window});
     QVERIFY2(geometry.contains(QStringLiteral("Position: 123,95")), qPrintable(geometry));
@@ -75,7 +75,7 @@ void tst_Desktop::session()
 
     // The chooser: green 128 typed, added to the custom colours, OK.
     click(x, Button3Centre);
-    const QString chooser = x.xdotool({"search", "--sync", "--name", QStringLiteral("^色の設定$")}).section('\n', 0, 0);
+    const QString chooser = x.xdotool({"search", "--sync", "--onlyvisible", "--name", QStringLiteral("^色の設定$")}).section('\n', 0, 0);
     QVERIFY2(!chooser.isEmpty(), "the chooser did not open");
     x.xdotool({"windowfocus", "--sync", chooser});
     x.xdotool({"key", "alt+g"});
@@ -87,7 +87,7 @@ void tst_Desktop::session()
 
     // Opened again and cancelled: nothing moves.
     click(x, Button3Centre);
-    const QString again = x.xdotool({"search", "--sync", "--name", QStringLiteral("^色の設定$")}).section('\n', 0, 0);
+    const QString again = x.xdotool({"search", "--sync", "--onlyvisible", "--name", QStringLiteral("^色の設定$")}).section('\n', 0, 0);
     x.xdotool({"windowfocus", "--sync", again});
     x.xdotool({"key", "Escape"});
     QTRY_VERIFY(x.xdotool({"search", "--name", QStringLiteral("^色の設定$")}).isEmpty());
