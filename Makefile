@@ -7,7 +7,7 @@ CMAKE_ARGS ?=
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
            fonts-ipafont-gothic xvfb xauth xdotool imagemagick strace valgrind
 
-.PHONY: all deps build run test test-asan bench fuzz soak screenshot clean
+.PHONY: all deps build build-sanitized run test test-asan bench fuzz soak screenshot clean
 
 all: build
 
@@ -32,15 +32,26 @@ build: deps $(BUILD)/build.ninja
 run: build
 	$(BUILD)/tintaro
 
-test: build
+# Every test, in the ordinary build and again in the sanitized one (which
+# also runs the fuzzer for a short while).
+test: build build-sanitized
 	ctest --test-dir $(BUILD) --output-on-failure
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
 $(ASAN_BUILD)/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTINTARO_SANITIZE=ON
 
-test-asan: deps $(ASAN_BUILD)/build.ninja
+build-sanitized: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD)
+
+test-asan: build-sanitized
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
+
+# The fuzzer for a minute, starting from the committed seeds.
+fuzz: build-sanitized
+	rm -rf $(ASAN_BUILD)/fuzz/corpus && mkdir -p $(ASAN_BUILD)/fuzz/corpus
+	$(ASAN_BUILD)/fuzz/fuzz_colour -max_total_time=60 -print_final_stats=1 \
+	    -dict=fuzz/colour.dict $(ASAN_BUILD)/fuzz/corpus fuzz/corpus
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
