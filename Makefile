@@ -53,6 +53,10 @@ fuzz: build-sanitized
 	$(ASAN_BUILD)/fuzz/fuzz_colour -max_total_time=60 -print_final_stats=1 \
 	    -dict=fuzz/colour.dict $(ASAN_BUILD)/fuzz/corpus fuzz/corpus
 
+# A million model-checked events, with resident memory before and after.
+soak: build
+	QT_QPA_PLATFORM=offscreen TINTARO_EVENTS=1000000 $(BUILD)/tests/window/tst_session
+
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
 

@@ -7,32 +7,9 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTimer>
 
 namespace {
-
-QRect thumbRect(const TScrollBar *bar)
-{
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = bar->orientation();
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.singleStep = bar->singleStep();
-    option.pageStep = bar->pageStep();
-    option.subControls = QStyle::SC_All;
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
-}
-
-void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
-{
-    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
 
 QColor pixelAtCentre(QWidget *widget)
 {
@@ -237,7 +214,7 @@ void tst_MainWindow::troughClicksAndDrag()
 {
     const auto form = showForm();
     TScrollBar *bar = form->ScrollBar1;
-    const QRect thumbAtStart = thumbRect(bar);
+    const QRect thumbAtStart = subControlRect(bar, QStyle::SC_ScrollBarSlider);
     QVERIFY(thumbAtStart.isValid());
 
     // A click in the trough on either side of the thumb moves by one.
@@ -249,13 +226,13 @@ void tst_MainWindow::troughClicksAndDrag()
     bar->setPosition(255);
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 4, bar->height() / 2));
     QCOMPARE(bar->position(), 254);
-    QCOMPARE(thumbRect(bar).size(), thumbAtStart.size());  // fixed thumb
+    QCOMPARE(subControlRect(bar, QStyle::SC_ScrollBarSlider).size(), thumbAtStart.size());  // fixed thumb
 
     // Dragging the thumb notifies once for each new position.
     bar->setPosition(0);
     QList<int> seen;
     connect(bar, &TScrollBar::changed, bar, [&] { seen << bar->position(); });
-    QPoint at = thumbRect(bar).center();
+    QPoint at = subControlRect(bar, QStyle::SC_ScrollBarSlider).center();
     sendMouse(bar, QEvent::MouseButtonPress, at, Qt::LeftButton);
     for (int step = 0; step < 40; ++step) {
         at.rx() += 2;

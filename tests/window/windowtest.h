@@ -6,6 +6,8 @@
 #include "application.h"
 #include "controls.h"
 
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <memory>
@@ -27,6 +29,29 @@ inline std::unique_ptr<TForm1> showForm()
     if (!QTest::qWaitForWindowActive(form.get()))
         qWarning("the window did not become active");
     return form;
+}
+
+/// Where the style puts a part of a slider: the thumb, a page area, an arrow.
+inline QRect subControlRect(const TScrollBar *bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.subControls = QStyle::SC_All;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+}
+
+/// A mouse event with the buttons held as given, as a drag sends them.
+inline void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
 }
 
 /// Everything the window shows of the current colour.
