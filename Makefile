@@ -5,9 +5,10 @@ ASAN_BUILD ?= build-asan
 CMAKE_ARGS ?=
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
-           fonts-ipafont-gothic xvfb xauth xdotool imagemagick strace valgrind
+           fonts-ipafont-gothic xvfb xauth xdotool imagemagick strace valgrind dpkg-dev \
+           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland
 
-.PHONY: all deps build build-sanitized run test test-asan bench fuzz soak screenshot clean
+.PHONY: all deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
 
 all: build
 
@@ -52,6 +53,10 @@ fuzz: build-sanitized
 	rm -rf $(ASAN_BUILD)/fuzz/corpus && mkdir -p $(ASAN_BUILD)/fuzz/corpus
 	$(ASAN_BUILD)/fuzz/fuzz_colour -max_total_time=60 -print_final_stats=1 \
 	    -dict=fuzz/colour.dict $(ASAN_BUILD)/fuzz/corpus fuzz/corpus
+
+# A .deb in $(BUILD)/, its dependencies from the libraries it links.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # A million model-checked events, with resident memory before and after.
 soak: build
