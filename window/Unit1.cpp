@@ -30,33 +30,34 @@ struct TLayoutRow
     const char *text;  // UTF-8
     int fontHeight;    // 0: the window's font
     int tabOrder;      // -1: not in the tab order
+    const char *accessibleName;  // for assistive technologies; "" for a label's own text
 };
 
 constexpr TLayoutRow Layout[] = {
-    {"Button1", 96, 24, 75, 25, "おわり", 0, 3},
-    {"Button3", 240, 24, 75, 25, "ダイアログ", 0, 8},
-    {"Label2", 32, 112, 52, 27, "あか", 27, -1},
-    {"Label4", 16, 168, 71, 27, "みどり", 27, -1},
-    {"Label3", 32, 224, 51, 27, "あお", 27, -1},
-    {"Panel2", 96, 104, 81, 41, "", 0, 5},
-    {"Panel3", 96, 160, 81, 41, "", 0, 6},
-    {"Panel4", 96, 216, 81, 41, "", 0, 7},
-    {"ScrollBar1", 184, 104, 161, 41, "", 0, 0},
-    {"ScrollBar2", 184, 160, 161, 41, "", 0, 1},
-    {"ScrollBar3", 184, 216, 161, 41, "", 0, 2},
-    {"lblR", 360, 112, 10, 19, "0", 19, -1},
-    {"lblG", 360, 176, 10, 19, "0", 19, -1},
-    {"lblB", 360, 232, 10, 19, "0", 19, -1},
-    {"Label10", 24, 280, 57, 19, "全色数", 19, -1},
-    {"lblTen", 200, 280, 10, 19, "0", 19, -1},
-    {"Label8", 24, 312, 58, 19, "16進数", 19, -1},
-    {"lblRGB", 200, 312, 10, 19, "0", 19, -1},
-    {"Label11", 24, 344, 144, 19, "16進数（HTML色）", 19, -1},
-    {"Edit2", 184, 344, 169, 27, "", 19, 11},
-    {"Label1", 24, 376, 121, 19, "HTMLネーム色", 19, -1},
-    {"Edit1", 184, 376, 169, 27, "", 19, 9},
-    {"ListBox1", 184, 416, 169, 97, "", 16, 10},
-    {"Panel1", 416, 24, 353, 337, "", 0, 4},
+    {"Button1", 96, 24, 75, 25, "おわり", 0, 3, ""},
+    {"Button3", 240, 24, 75, 25, "ダイアログ", 0, 8, ""},
+    {"Label2", 32, 112, 52, 27, "あか", 27, -1, ""},
+    {"Label4", 16, 168, 71, 27, "みどり", 27, -1, ""},
+    {"Label3", 32, 224, 51, 27, "あお", 27, -1, ""},
+    {"Panel2", 96, 104, 81, 41, "", 0, 5, "あかの色"},
+    {"Panel3", 96, 160, 81, 41, "", 0, 6, "みどりの色"},
+    {"Panel4", 96, 216, 81, 41, "", 0, 7, "あおの色"},
+    {"ScrollBar1", 184, 104, 161, 41, "", 0, 0, "あか"},
+    {"ScrollBar2", 184, 160, 161, 41, "", 0, 1, "みどり"},
+    {"ScrollBar3", 184, 216, 161, 41, "", 0, 2, "あお"},
+    {"lblR", 360, 112, 10, 19, "0", 19, -1, ""},
+    {"lblG", 360, 176, 10, 19, "0", 19, -1, ""},
+    {"lblB", 360, 232, 10, 19, "0", 19, -1, ""},
+    {"Label10", 24, 280, 57, 19, "全色数", 19, -1, ""},
+    {"lblTen", 200, 280, 10, 19, "0", 19, -1, ""},
+    {"Label8", 24, 312, 58, 19, "16進数", 19, -1, ""},
+    {"lblRGB", 200, 312, 10, 19, "0", 19, -1, ""},
+    {"Label11", 24, 344, 144, 19, "16進数（HTML色）", 19, -1, ""},
+    {"Edit2", 184, 344, 169, 27, "", 19, 11, "16進数（HTML色）"},
+    {"Label1", 24, 376, 121, 19, "HTMLネーム色", 19, -1, ""},
+    {"Edit1", 184, 376, 169, 27, "", 19, 9, "HTMLネーム色"},
+    {"ListBox1", 184, 416, 169, 97, "", 16, 10, "HTMLネーム色の一覧"},
+    {"Panel1", 416, 24, 353, 337, "", 0, 4, "混ぜた色"},
 };
 
 const TLayoutRow &layoutRow(const char *name)
@@ -130,6 +131,19 @@ TForm1::TForm1(QWidget *parent)
                              | TColorDialog::cdShowHelp | TColorDialog::cdSolidColor
                              | TColorDialog::cdAnyColor);
     setTabOrderFromLayout();
+    // The decimal and colour-value read-outs can be selected and copied.
+    for (TLabel *readout : {lblTen, lblRGB})
+        readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Each read-out is described by the caption beside it.
+    const std::pair<TLabel *, TLabel *> readouts[] = {
+        {lblR, Label2}, {lblG, Label4}, {lblB, Label3}, {lblTen, Label10}, {lblRGB, Label8}};
+    for (const auto &[readout, caption] : readouts)
+        readout->setAccessibleDescription(caption->text());
+    Label2->setBuddy(ScrollBar1);
+    Label4->setBuddy(ScrollBar2);
+    Label3->setBuddy(ScrollBar3);
+    Label11->setBuddy(Edit2);
+    Label1->setBuddy(Edit1);
 
     connect(ScrollBar1, &TScrollBar::changed, this, &TForm1::ScrollBar1Change);
     connect(ScrollBar2, &TScrollBar::changed, this, &TForm1::ScrollBar1Change);
@@ -158,6 +172,8 @@ Control *TForm1::create(const char *name)
     if (row.fontHeight)
         control->setFont(designFont(row.fontHeight));
     control->setGeometry(row.left, row.top, row.width, row.height);
+    if (*row.accessibleName)
+        control->setAccessibleName(QString::fromUtf8(row.accessibleName));
     if constexpr (requires { control->setText(QString()); }) {
         if (*row.text)
             control->setText(QString::fromUtf8(row.text));

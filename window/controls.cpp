@@ -97,6 +97,12 @@ void TPanel::setColor(TColor color)
     if (color == m_color)
         return;
     m_color = color;
+    // An assistive technology reads the colour as text: "#FFD700 gold".
+    const TColor rgb = ColorToRGB(color);
+    QString description = QString::fromStdString(ColorToHtml(rgb));
+    if (const auto name = NameForColor(rgb))
+        description += QLatin1Char(' ') + QString::fromUtf8(name->data(), qsizetype(name->size()));
+    setAccessibleDescription(description);
     update();
 }
 

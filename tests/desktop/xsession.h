@@ -1,5 +1,6 @@
-// A private X server for tests that need a real window system: Xvfb on a
-// display it picks itself, and the program and xdotool run against it.
+// A private desktop session for tests that need a real window system: Xvfb
+// on a display it picks itself and a session bus, and the program and
+// xdotool run against them.
 #pragma once
 
 #include <QImage>
@@ -25,15 +26,30 @@ public:
         while (m_display.isEmpty() && m_server.waitForReadyRead(10000))
             m_display = QString::fromLatin1(m_server.readAllStandardOutput()).trimmed();
         m_runtime.setAutoRemove(true);
+
+        // A session bus, as a desktop session has one. Without it libdbus
+        // would start one of its own and leave its address under HOME.
+        m_bus.setProgram(QStringLiteral("dbus-daemon"));
+        m_bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                            QStringLiteral("--print-address=1")});
+        m_bus.setStandardErrorFile(QProcess::nullDevice());
+        m_bus.start();
+        if (m_bus.waitForStarted(5000)) {
+            while (!m_busAddress.contains('\n') && m_bus.waitForReadyRead(10000))
+                m_busAddress += QString::fromLatin1(m_bus.readAllStandardOutput());
+            m_busAddress = m_busAddress.trimmed();
+        }
     }
 
     ~TXSession()
     {
+        m_bus.terminate();
+        m_bus.waitForFinished(5000);
         m_server.terminate();
         m_server.waitForFinished(5000);
     }
 
-    bool isReady() const { return !m_display.isEmpty(); }
+    bool isReady() const { return !m_display.isEmpty() && !m_busAddress.isEmpty(); }
 
     /// What a program started in this session sees: the display, a private
     /// runtime folder, and HOME and XDG_CONFIG_HOME in empty folders.
@@ -41,6 +57,7 @@ public:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + m_display);
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         env.insert(QStringLiteral("HOME"), home());
@@ -75,5 +92,7 @@ public:
 private:
     QProcess m_server;
     QString m_display;
+    QProcess m_bus;
+    QString m_busAddress;
     QTemporaryDir m_runtime;
 };
