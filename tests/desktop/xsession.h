@@ -1,82 +1,118 @@
-// A private desktop session for tests that need a real window system: Xvfb
-// on a display it picks itself and a session bus, and the program and
-// xdotool run against them.
+// Private desktop sessions for tests that need a real window system: a
+// session bus, and Xvfb or a headless Wayland compositor on a display that
+// nobody else uses; the program and the tools run against them.
 #pragma once
 
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
-class TXSession
+/// Starts a program and reads the first line it prints (an address or a
+/// display number it chose itself).
+inline QString startAndReadLine(QProcess &process, const QString &program, const QStringList &arguments)
+{
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start();
+    if (!process.waitForStarted(5000))
+        return QString();
+    QByteArray line;
+    while (!line.contains('\n') && process.waitForReadyRead(10000))
+        line += process.readAllStandardOutput();
+    return QString::fromLatin1(line).trimmed();
+}
+
+inline void stop(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000))
+        process.kill();
+    process.waitForFinished(5000);
+}
+
+class TSession
 {
 public:
-    TXSession()
+    TSession()
     {
-        // -displayfd writes the number of a free display once it listens.
-        m_server.setProgram(QStringLiteral("Xvfb"));
-        m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                               QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                               QStringLiteral("tcp")});
-        m_server.setStandardErrorFile(QProcess::nullDevice());
-        m_server.start();
-        if (!m_server.waitForStarted(5000))
-            return;
-        while (m_display.isEmpty() && m_server.waitForReadyRead(10000))
-            m_display = QString::fromLatin1(m_server.readAllStandardOutput()).trimmed();
-        m_runtime.setAutoRemove(true);
-
         // A session bus, as a desktop session has one. Without it libdbus
         // would start one of its own and leave its address under HOME.
-        m_bus.setProgram(QStringLiteral("dbus-daemon"));
-        m_bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                            QStringLiteral("--print-address=1")});
-        m_bus.setStandardErrorFile(QProcess::nullDevice());
-        m_bus.start();
-        if (m_bus.waitForStarted(5000)) {
-            while (!m_busAddress.contains('\n') && m_bus.waitForReadyRead(10000))
-                m_busAddress += QString::fromLatin1(m_bus.readAllStandardOutput());
-            m_busAddress = m_busAddress.trimmed();
-        }
+        m_busAddress = startAndReadLine(m_bus, QStringLiteral("dbus-daemon"),
+                                        {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        QDir().mkpath(home());
+        QDir().mkpath(configHome());
     }
+    virtual ~TSession() { stop(m_bus); }
+    Q_DISABLE_COPY_MOVE(TSession)
 
-    ~TXSession()
-    {
-        m_bus.terminate();
-        m_bus.waitForFinished(5000);
-        m_server.terminate();
-        m_server.waitForFinished(5000);
-    }
+    virtual bool isReady() const { return !m_busAddress.isEmpty() && m_runtime.isValid(); }
 
-    bool isReady() const { return !m_display.isEmpty() && !m_busAddress.isEmpty(); }
-
-    /// What a program started in this session sees: the display, a private
+    /// What a program started in this session sees: the bus, a private
     /// runtime folder, and HOME and XDG_CONFIG_HOME in empty folders.
-    QProcessEnvironment environment() const
+    virtual QProcessEnvironment environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + m_display);
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
         env.insert(QStringLiteral("HOME"), home());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
         env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("DISPLAY"));
         return env;
     }
 
+    QString runtime() const { return m_runtime.path(); }  // mode 0700, as the runtime folder must be
     QString home() const { return m_runtime.filePath(QStringLiteral("home")); }
     QString configHome() const { return m_runtime.filePath(QStringLiteral("config")); }
 
-    /// Runs xdotool with the arguments and returns what it printed.
+    /// Runs a tool in this session and returns what it printed.
+    QString run(const QString &tool, const QStringList &arguments, int timeout = 10000) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.setWorkingDirectory(runtime());
+        process.start(tool, arguments);
+        process.waitForFinished(timeout);
+        return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+    }
+
+private:
+    QTemporaryDir m_runtime;
+    QProcess m_bus;
+    QString m_busAddress;
+};
+
+class TXSession : public TSession
+{
+public:
+    explicit TXSession(const QString &screen = QStringLiteral("1280x800x24"))
+    {
+        // -displayfd writes the number of a free display once it listens.
+        m_display = startAndReadLine(m_server, QStringLiteral("Xvfb"),
+                                     {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"});
+    }
+    ~TXSession() override { stop(m_server); }
+
+    bool isReady() const override { return TSession::isReady() && !m_display.isEmpty(); }
+
+    QProcessEnvironment environment() const override
+    {
+        QProcessEnvironment env = TSession::environment();
+        env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + m_display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        return env;
+    }
+
     QString xdotool(const QStringList &arguments, int timeout = 10000) const
     {
-        QProcess tool;
-        tool.setProcessEnvironment(environment());
-        tool.start(QStringLiteral("xdotool"), arguments);
-        tool.waitForFinished(timeout);
-        return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+        return run(QStringLiteral("xdotool"), arguments, timeout);
     }
 
     /// The whole screen as it is now.
@@ -92,7 +128,4 @@ public:
 private:
     QProcess m_server;
     QString m_display;
-    QProcess m_bus;
-    QString m_busAddress;
-    QTemporaryDir m_runtime;
 };

@@ -116,7 +116,8 @@ void tst_MainWindow::windowDesign()
     QVERIFY(flags.testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(form->maximumSize().width() > 811);  // sizeable
     const QImage image = form->grab().toImage();
-    QCOMPARE(image.pixelColor(400, 540), form->palette().color(QPalette::Button));
+    const qreal ratio = image.devicePixelRatio();
+    QCOMPARE(image.pixelColor(int(400 * ratio), int(540 * ratio)), form->palette().color(QPalette::Button));
     QCOMPARE(form->ListBox1->count(), 147);
     for (int row = 0; row < NamedColorCount; ++row)
         QCOMPARE(form->ListBox1->item(row)->text().toStdString(), std::string(NameOfRow(row)));
