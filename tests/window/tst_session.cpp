@@ -204,6 +204,8 @@ void tst_Session::randomSession()
         }
         if (n == warmUp)
             before = residentKiB();
+        if (n % 100'000 == 0)
+            qInfo("%d events: resident %ld KiB", n, residentKiB());
     }
     const long after = residentKiB();
     qInfo("seed %llu: %d events checked; resident %ld KiB after %d events, %ld KiB at the end",
