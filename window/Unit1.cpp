@@ -133,7 +133,7 @@ TForm1::TForm1(QWidget *parent)
     setTabOrderFromLayout();
     // The decimal and colour-value read-outs can be selected and copied.
     for (TLabel *readout : {lblTen, lblRGB})
-        readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        readout->setSelectable(true);
     // Each read-out is described by the caption beside it.
     const std::pair<TLabel *, TLabel *> readouts[] = {
         {lblR, Label2}, {lblG, Label4}, {lblB, Label3}, {lblTen, Label10}, {lblRGB, Label8}};
@@ -254,7 +254,7 @@ void TForm1::ShowColorTexts()
     lblTen->setText(ColorToDecimalText(ColorToRGB(color)));
     Edit2->setText(ColorToHtml(color));
     lblRGB->setText(ColorToValueText(ColorToRGB(color)));
-    Edit1->clear();
+    Edit1->setText(QString());
 }
 
 void TForm1::showColorName()

@@ -1,5 +1,8 @@
 #include "controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -85,11 +88,51 @@ void TScrollBar::paintEvent(QPaintEvent *event)
     }
 }
 
+namespace {
+
+// A panel is read as an image described by its colour, computed when an
+// assistive technology asks rather than at every change.
+class TPanelAccessible : public QAccessibleWidget
+{
+public:
+    explicit TPanelAccessible(TPanel *panel)
+        : QAccessibleWidget(panel, QAccessible::Graphic)
+    {
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Description)
+            return static_cast<const TPanel *>(widget())->description();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("TPanel") && object && object->isWidgetType())
+        return new TPanelAccessible(static_cast<TPanel *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 TPanel::TPanel(QWidget *parent)
     : QFrame(parent)
 {
+    static const bool factoryInstalled = (QAccessible::installFactory(panelAccessible), true);
+    Q_UNUSED(factoryInstalled);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
+}
+
+QString TPanel::description() const
+{
+    const TColor rgb = ColorToRGB(m_color);
+    QString text = QString::fromStdString(ColorToHtml(rgb));
+    if (const auto name = NameForColor(rgb))
+        text += QLatin1Char(' ') + QString::fromUtf8(name->data(), qsizetype(name->size()));
+    return text;
 }
 
 void TPanel::setColor(TColor color)
@@ -97,14 +140,13 @@ void TPanel::setColor(TColor color)
     if (color == m_color)
         return;
     m_color = color;
-    // An assistive technology reads the colour as text: "#FFD700 gold".
-    const TColor rgb = ColorToRGB(color);
-    QString description = QString::fromStdString(ColorToHtml(rgb));
-    if (const auto name = NameForColor(rgb))
-        description += QLatin1Char(' ') + QString::fromUtf8(name->data(), qsizetype(name->size()));
-    setAccessibleDescription(description);
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
+
 
 void TPanel::paintEvent(QPaintEvent *event)
 {
@@ -119,17 +161,67 @@ void TPanel::paintEvent(QPaintEvent *event)
 TLabel::TLabel(QWidget *parent)
     : QLabel(parent)
 {
+    setTextFormat(Qt::PlainText);
 }
 
 void TLabel::setText(const QString &text)
 {
+    if (text == QLabel::text())
+        return;
+    // A selectable label lays its text out as a document; the selection goes
+    // with the old text anyway, so the cheap plain label comes back until
+    // the user selects again.
+    if (textInteractionFlags() != Qt::NoTextInteraction)
+        setTextInteractionFlags(Qt::NoTextInteraction);
     QLabel::setText(text);
-    adjustSize();
+    // Sizing lays the text out; Qt compresses these requests, so a pick that
+    // rewrites the label three times sizes it once.
+    QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+}
+
+bool TLabel::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest) {
+        adjustSize();
+        return true;
+    }
+    return QLabel::event(event);
+}
+
+void TLabel::setSelectable(bool selectable)
+{
+    m_selectable = selectable;
+    if (!selectable)
+        setTextInteractionFlags(Qt::NoTextInteraction);
+}
+
+void TLabel::startSelecting()
+{
+    if (m_selectable && textInteractionFlags() == Qt::NoTextInteraction)
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+void TLabel::mousePressEvent(QMouseEvent *event)
+{
+    startSelecting();
+    QLabel::mousePressEvent(event);
+}
+
+void TLabel::contextMenuEvent(QContextMenuEvent *event)
+{
+    startSelecting();
+    QLabel::contextMenuEvent(event);
 }
 
 TEdit::TEdit(QWidget *parent)
     : QLineEdit(parent)
 {
+}
+
+void TEdit::setText(const QString &text)
+{
+    if (text != QLineEdit::text())
+        QLineEdit::setText(text);
 }
 
 TButton::TButton(QWidget *parent)
@@ -164,6 +256,9 @@ TListBox::TListBox(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     // A long name is cut at the right edge, as the designed width allows.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Every row is one line of the same font: the view need not lay out
+    // each name to find where a row stands.
+    setUniformItemSizes(true);
     // Listen to the selection, not to the current row: an assistive
     // technology selects a row without making it current.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -59,6 +59,9 @@ public:
     TColor color() const { return m_color; }
     void setColor(TColor color);
 
+    /// The colour as an assistive technology reads it: "#FFD700 gold".
+    QString description() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -66,7 +69,8 @@ private:
     TColor m_color = clBtnFace;
 };
 
-/// Static text that sizes itself to its text whenever the text is set.
+/// Plain static text that sizes itself to its text: the size follows each
+/// new text before the next paint, once however often the text changed.
 class TLabel : public QLabel
 {
     Q_OBJECT
@@ -77,6 +81,19 @@ public:
 
     void setText(const QString &text);
     void setText(std::string_view utf8) { setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))); }
+
+    /// Lets the user select the text with the mouse and copy it.
+    void setSelectable(bool selectable);
+
+protected:
+    bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void startSelecting();
+
+    bool m_selectable = false;
 };
 
 class TEdit : public QLineEdit
@@ -87,7 +104,8 @@ class TEdit : public QLineEdit
 public:
     explicit TEdit(QWidget *parent);
 
-    using QLineEdit::setText;
+    /// Lays the text out only when it really changes.
+    void setText(const QString &text);
     void setText(std::string_view utf8) { setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))); }
 };
 
