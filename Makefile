@@ -58,6 +58,10 @@ fuzz: build-sanitized
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# Start-up and memory against a bare Qt window, and the handler figures.
+bench: build
+	/usr/bin/python3 bench/run.py $(BUILD)
+
 # A million model-checked events, with resident memory before and after.
 soak: build
 	QT_QPA_PLATFORM=offscreen TINTARO_EVENTS=1000000 QTEST_FUNCTION_TIMEOUT=7200000 \
