@@ -65,7 +65,8 @@ bench: build
 # A million model-checked events, with resident memory before and after.
 soak: build
 	QT_QPA_PLATFORM=offscreen TINTARO_EVENTS=1000000 QTEST_FUNCTION_TIMEOUT=7200000 \
-	    $(BUILD)/tests/window/tst_session -maxwarnings 0 | grep -v propagateSizeHints
+	    $(BUILD)/tests/window/tst_session -maxwarnings 0 -o $(BUILD)/soak.log,txt; status=$$?; \
+	grep -v propagateSizeHints $(BUILD)/soak.log; exit $$status
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
