@@ -3,6 +3,8 @@
 #include "windowtest.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -36,6 +38,8 @@ private slots:
     void mixing_data();
     void mixing();
     void typedTextIsReplaced();
+    void readoutsCanBeSelectedAndCopied();
+    void swatchesDescribeTheirColour();
     void scrollsWhenSmallerThanContents();
     void exceptionInHandlerIsShown();
     void titleFromPath_data();
@@ -293,6 +297,49 @@ void tst_MainWindow::typedTextIsReplaced()
     QCOMPARE(form->ScrollBar1->position(), 0);  // typing has no effect of its own
     form->ScrollBar3->setPosition(255);
     QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 255, "blue"));
+}
+
+void tst_MainWindow::readoutsCanBeSelectedAndCopied()
+{
+    const auto form = showForm();
+    form->ScrollBar3->setPosition(255);
+    QCoreApplication::processEvents();  // the labels take their new size
+    for (TLabel *readout : {form->lblTen, form->lblRGB}) {
+        // A drag across the text selects it all; Ctrl+C copies it.
+        const QPoint from(1, readout->height() / 2);
+        const QPoint to(readout->width() - 1, readout->height() / 2);
+        sendMouse(readout, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        sendMouse(readout, QEvent::MouseMove, to, Qt::LeftButton);
+        sendMouse(readout, QEvent::MouseButtonRelease, to, Qt::NoButton);
+        QCOMPARE(readout->selectedText(), readout->text());
+        QTest::keyClick(readout, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), readout->text());
+    }
+    // The next change replaces the text, and the selection with it.
+    form->ScrollBar1->setPosition(1);
+    QCOMPARE(form->lblTen->text(), QStringLiteral("16711681"));
+    QVERIFY(!form->lblTen->hasSelectedText());
+    QVERIFY(!form->lblR->hasSelectedText());
+    QCOMPARE(form->lblR->textInteractionFlags(), Qt::NoTextInteraction);  // value labels are plain
+}
+
+void tst_MainWindow::swatchesDescribeTheirColour()
+{
+    const auto form = showForm();
+    const auto description = [](QWidget *panel) {
+        return QAccessible::queryAccessibleInterface(panel)->text(QAccessible::Description);
+    };
+    QCOMPARE(description(form->Panel1), QStringLiteral("#000000 black"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->Panel1)->text(QAccessible::Name), QStringLiteral("混ぜた色"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->Panel1)->role(), QAccessible::Graphic);
+    form->ScrollBar1->setPosition(255);
+    form->ScrollBar2->setPosition(215);
+    QCOMPARE(description(form->Panel1), QStringLiteral("#FFD700 gold"));
+    QCOMPARE(description(form->Panel2), QStringLiteral("#FF0000 red"));
+    QCOMPARE(description(form->Panel3), QStringLiteral("#00D700"));
+    TForm1 hidden;  // before the shown notification: the button face, resolved
+    QCOMPARE(description(hidden.Panel1),
+             QString::fromStdString(ColorToHtml(ColorToRGB(clBtnFace))));
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()
