@@ -5,9 +5,11 @@ accessibility interfaces, and checks the read-outs that follow. Prints one
 line per control as seen, and exits non-zero on the first mismatch.
 """
 import sys
-import time
 
 import pyatspi
+
+from atspi_tree import applications, walk
+from atspi_tree import wait_for as wait_until
 
 
 def fail(message):
@@ -15,29 +17,12 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, probe, timeout=15.0):
-    end = time.time() + timeout
-    while time.time() < end:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
-
-
-def walk(node):
-    yield node
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
-        if child is not None:
-            yield from walk(child)
+def wait_for(what, probe):
+    return wait_until(probe) or fail("timed out waiting for " + what)
 
 
 def find_frame():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in desktop:
-        if app is None:
-            continue
+    for app in applications():
         for i in range(app.childCount):
             frame = app.getChildAtIndex(i)
             if frame is not None and frame.name == "Tintaro":

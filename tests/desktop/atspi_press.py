@@ -1,26 +1,22 @@
 """Presses a button of the running program through AT-SPI: python3 atspi_press.py CAPTION."""
 import sys
-import time
 
 import pyatspi
 
-
-def walk(node):
-    yield node
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
-        if child is not None:
-            yield from walk(child)
+from atspi_tree import applications, walk, wait_for
 
 
-end = time.time() + 15
-while time.time() < end:
-    for app in pyatspi.Registry.getDesktop(0):
-        for node in walk(app) if app is not None else ():
+def button():
+    for app in applications():
+        for node in walk(app):
             if node.getRole() == pyatspi.ROLE_PUSH_BUTTON and node.name == sys.argv[1]:
-                node.queryAction().doAction(0)
-                print("pressed " + sys.argv[1])
-                sys.exit(0)
-    time.sleep(0.2)
-print("no button named " + sys.argv[1])
-sys.exit(1)
+                return node
+    return None
+
+
+found = wait_for(button)
+if not found:
+    print("no button named " + sys.argv[1])
+    sys.exit(1)
+found.queryAction().doAction(0)
+print("pressed " + sys.argv[1])

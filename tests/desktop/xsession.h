@@ -62,6 +62,7 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
         env.insert(QStringLiteral("HOME"), home());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        env.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));  // nothing into the sources
         env.remove(QStringLiteral("QT_SCALE_FACTOR"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("DISPLAY"));
