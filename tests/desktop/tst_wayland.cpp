@@ -90,6 +90,11 @@ void tst_Wayland::showsAndCloses()
 
     QProcessEnvironment env = wayland.environment();
     env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    // In the sanitized build: libwayland-client and a library the Wayland
+    // plugin loads and unloads leak at exit, and a leak from an unloaded
+    // library cannot be named in a suppression list. The other tests check
+    // the program's own code for leaks.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(TINTARO_EXE), QStringList());
@@ -101,9 +106,9 @@ void tst_Wayland::showsAndCloses()
                                         30000);
     QCOMPARE(pressed, QStringLiteral("pressed おわり"));
     QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    const QString printed = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0, qPrintable(printed));
+    QCOMPARE(printed, QString());
 }
 
 QTEST_GUILESS_MAIN(tst_Wayland)
