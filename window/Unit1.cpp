@@ -30,7 +30,7 @@ struct TLayoutRow
     const char *text;  // UTF-8
     int fontHeight;    // 0: the window's font
     int tabOrder;      // -1: not in the tab order
-    const char *accessibleName;  // for assistive technologies; "" for a label's own text
+    const char *accessibleName;  // "": its text, or the caption beside it
 };
 
 constexpr TLayoutRow Layout[] = {
@@ -42,9 +42,9 @@ constexpr TLayoutRow Layout[] = {
     {"Panel2", 96, 104, 81, 41, "", 0, 5, "あかの色"},
     {"Panel3", 96, 160, 81, 41, "", 0, 6, "みどりの色"},
     {"Panel4", 96, 216, 81, 41, "", 0, 7, "あおの色"},
-    {"ScrollBar1", 184, 104, 161, 41, "", 0, 0, "あか"},
-    {"ScrollBar2", 184, 160, 161, 41, "", 0, 1, "みどり"},
-    {"ScrollBar3", 184, 216, 161, 41, "", 0, 2, "あお"},
+    {"ScrollBar1", 184, 104, 161, 41, "", 0, 0, ""},
+    {"ScrollBar2", 184, 160, 161, 41, "", 0, 1, ""},
+    {"ScrollBar3", 184, 216, 161, 41, "", 0, 2, ""},
     {"lblR", 360, 112, 10, 19, "0", 19, -1, ""},
     {"lblG", 360, 176, 10, 19, "0", 19, -1, ""},
     {"lblB", 360, 232, 10, 19, "0", 19, -1, ""},
@@ -53,9 +53,9 @@ constexpr TLayoutRow Layout[] = {
     {"Label8", 24, 312, 58, 19, "16進数", 19, -1, ""},
     {"lblRGB", 200, 312, 10, 19, "0", 19, -1, ""},
     {"Label11", 24, 344, 144, 19, "16進数（HTML色）", 19, -1, ""},
-    {"Edit2", 184, 344, 169, 27, "", 19, 11, "16進数（HTML色）"},
+    {"Edit2", 184, 344, 169, 27, "", 19, 11, ""},
     {"Label1", 24, 376, 121, 19, "HTMLネーム色", 19, -1, ""},
-    {"Edit1", 184, 376, 169, 27, "", 19, 9, "HTMLネーム色"},
+    {"Edit1", 184, 376, 169, 27, "", 19, 9, ""},
     {"ListBox1", 184, 416, 169, 97, "", 16, 10, "HTMLネーム色の一覧"},
     {"Panel1", 416, 24, 353, 337, "", 0, 4, "混ぜた色"},
 };
@@ -139,11 +139,13 @@ TForm1::TForm1(QWidget *parent)
         {lblR, Label2}, {lblG, Label4}, {lblB, Label3}, {lblTen, Label10}, {lblRGB, Label8}};
     for (const auto &[readout, caption] : readouts)
         readout->setAccessibleDescription(caption->text());
-    Label2->setBuddy(ScrollBar1);
-    Label4->setBuddy(ScrollBar2);
-    Label3->setBuddy(ScrollBar3);
-    Label11->setBuddy(Edit2);
-    Label1->setBuddy(Edit1);
+    // Each slider and edit box is named by the caption beside it.
+    const std::pair<TLabel *, QWidget *> captioned[] = {
+        {Label2, ScrollBar1}, {Label4, ScrollBar2}, {Label3, ScrollBar3}, {Label11, Edit2}, {Label1, Edit1}};
+    for (const auto &[caption, control] : captioned) {
+        caption->setBuddy(control);
+        control->setAccessibleName(caption->text());
+    }
 
     connect(ScrollBar1, &TScrollBar::changed, this, &TForm1::ScrollBar1Change);
     connect(ScrollBar2, &TScrollBar::changed, this, &TForm1::ScrollBar1Change);
@@ -251,9 +253,10 @@ void TForm1::ScrollBar1Change()
 void TForm1::ShowColorTexts()
 {
     const TColor color = Panel1->color();
-    lblTen->setText(ColorToDecimalText(ColorToRGB(color)));
-    Edit2->setText(ColorToHtml(color));
-    lblRGB->setText(ColorToValueText(ColorToRGB(color)));
+    const TColor rgb = ColorToRGB(color);
+    lblTen->setText(ColorToDecimalText(rgb));
+    Edit2->setText(ColorToHtml(color));  // the components as they stand, unresolved
+    lblRGB->setText(ColorToValueText(rgb));
     Edit1->setText(QString());
 }
 

@@ -147,7 +147,6 @@ void TPanel::setColor(TColor color)
     }
 }
 
-
 void TPanel::paintEvent(QPaintEvent *event)
 {
     {
