@@ -1,16 +1,17 @@
 #include "chooser.h"
 
-#include "controls.h"
+#include "nearest.h"
+#include "screenpicker.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -27,6 +29,54 @@ QColor toQColor(TColor color)
     if (color < 0)
         return Qt::white;
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+QString html(TColor color)
+{
+    return QString::fromStdString(ColorToHtml(color));
+}
+
+constexpr TColor fromHtml(unsigned rgb)
+{
+    return MakeColor(int(rgb >> 16), int(rgb >> 8), int(rgb));
+}
+
+// Eight columns, a row per family of hues and one of greys. The sixteen HTML
+// basic colour keywords are all here; the others are the named colours most
+// used on web pages, so every cell has a name to look up.
+constexpr int BasicColumns = 8;
+constexpr std::array<TColor, 48> BasicColors = {
+    fromHtml(0x800000), fromHtml(0xA52A2A), fromHtml(0xB22222), fromHtml(0xDC143C),  // maroon brown firebrick crimson
+    fromHtml(0xFF0000), fromHtml(0xFF6347), fromHtml(0xFA8072), fromHtml(0xFFC0CB),  // red tomato salmon pink
+    fromHtml(0xD2691E), fromHtml(0xA0522D), fromHtml(0xFF8C00), fromHtml(0xFFA500),  // chocolate sienna darkorange orange
+    fromHtml(0xFFD700), fromHtml(0xFFFF00), fromHtml(0xF0E68C), fromHtml(0x808000),  // gold yellow khaki olive
+    fromHtml(0x006400), fromHtml(0x008000), fromHtml(0x228B22), fromHtml(0x2E8B57),  // darkgreen green forestgreen seagreen
+    fromHtml(0x32CD32), fromHtml(0x00FF00), fromHtml(0x9ACD32), fromHtml(0x008080),  // limegreen lime yellowgreen teal
+    fromHtml(0x00FFFF), fromHtml(0x40E0D0), fromHtml(0x00BFFF), fromHtml(0x1E90FF),  // aqua turquoise deepskyblue dodgerblue
+    fromHtml(0x4682B4), fromHtml(0x4169E1), fromHtml(0x0000FF), fromHtml(0x000080),  // steelblue royalblue blue navy
+    fromHtml(0x191970), fromHtml(0x6A5ACD), fromHtml(0x4B0082), fromHtml(0x800080),  // midnightblue slateblue indigo purple
+    fromHtml(0x9400D3), fromHtml(0xDA70D6), fromHtml(0xFF00FF), fromHtml(0xFF1493),  // darkviolet orchid fuchsia deeppink
+    fromHtml(0x000000), fromHtml(0x2F4F4F), fromHtml(0x696969), fromHtml(0x808080),  // black darkslategray dimgray gray
+    fromHtml(0xA9A9A9), fromHtml(0xC0C0C0), fromHtml(0xD3D3D3), fromHtml(0xFFFFFF),  // darkgray silver lightgray white
+};
+
+/// "赤(&R):" read aloud as "赤".
+QString plainCaption(const QString &caption)
+{
+    QString plain = caption.left(caption.indexOf(QLatin1String("(&")));
+    if (plain.endsWith(QLatin1Char(':')))
+        plain.chop(1);
+    return plain;
+}
+
+/// A caption beside a control: its access key moves to the control, and a
+/// screen reader reads it as the control's name.
+QLabel *captionFor(QWidget *control, const QString &caption)
+{
+    auto *label = new QLabel(caption, control->parentWidget());
+    label->setBuddy(control);
+    control->setAccessibleName(plainCaption(caption));
+    return label;
 }
 
 } // namespace
@@ -44,7 +94,6 @@ public:
         setFixedSize(Width, Height);
         setFocusPolicy(Qt::StrongFocus);
         setCursor(Qt::CrossCursor);
-        setAccessibleName(QStringLiteral("色合いと鮮やかさ"));
     }
 
     void setHueSaturation(int hue, int saturation)
@@ -62,15 +111,17 @@ protected:
     {
         if (m_image.isNull()) {
             m_image = QImage(Width, Height, QImage::Format_RGB32);
-            for (int y = 0; y < Height; ++y)
+            for (int y = 0; y < Height; ++y) {
+                auto *line = reinterpret_cast<QRgb *>(m_image.scanLine(y));
                 for (int x = 0; x < Width; ++x)
-                    m_image.setPixel(x, y, QColor::fromHsv(hueAt(x), saturationAt(y), 255).rgb());
+                    line[x] = toQColor(TChooserColour::HsvToColor({hueAt(x), saturationAt(y), 255})).rgb();
+            }
         }
         QPainter painter(this);
         painter.drawImage(0, 0, m_image);
         const int x = m_hue * (Width - 1) / 359;
         const int y = (255 - m_saturation) * (Height - 1) / 255;
-        painter.setPen(hasFocus() ? Qt::white : Qt::black);
+        painter.setPen(QPen(hasFocus() ? Qt::white : Qt::black, hasFocus() ? 2 : 1));
         painter.drawLine(x - 8, y, x - 3, y);
         painter.drawLine(x + 3, y, x + 8, y);
         painter.drawLine(x, y - 8, x, y - 3);
@@ -127,13 +178,12 @@ public:
     {
         setFixedSize(24, 200);
         setFocusPolicy(Qt::StrongFocus);
-        setAccessibleName(QStringLiteral("明るさ"));
     }
 
-    void setColor(int hue, int saturation, int value)
+    void setColor(const THsv &hsv)
     {
-        m_top = QColor::fromHsv(hue, saturation, 255);
-        m_value = value;
+        m_top = toQColor(TChooserColour::HsvToColor({hsv.Hue, hsv.Saturation, 255}));
+        m_value = hsv.Value;
         update();
     }
 
@@ -181,97 +231,371 @@ private:
     int m_value = 0;
 };
 
-// One custom colour slot; pressing it makes its colour current.
-class TSwatchButton : public QPushButton
+// One cell of a colour grid. Only the grid's current cell is a Tab stop;
+// the arrow keys ask the grid to move the focus, and Space or Enter picks.
+class TSwatch : public QAbstractButton
 {
     Q_OBJECT
 
 public:
-    explicit TSwatchButton(QWidget *parent)
-        : QPushButton(parent)
+    explicit TSwatch(QWidget *parent)
+        : QAbstractButton(parent)
     {
         setFixedSize(24, 20);
-        setCheckable(true);
-        setAutoDefault(false);
+        setFocusPolicy(Qt::ClickFocus);
     }
 
-    void setSwatch(TColor color)
+    TColor swatch() const { return m_color; }
+    void setSwatch(TColor color, const QString &name)
     {
         m_color = color;
-        setAccessibleName(color < 0 ? QStringLiteral("空き")
-                                    : QString::fromStdString(ColorToHtml(color)));
+        setAccessibleName(name);
+        setToolTip(name);
         update();
     }
+
+signals:
+    void stepped(int key);
+    void focused();
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.fillRect(rect(), isChecked() || hasFocus() ? palette().highlight() : palette().button());
+        painter.fillRect(rect(), isChecked() ? palette().highlight() : palette().window());
         painter.fillRect(rect().adjusted(3, 3, -3, -3), toQColor(m_color));
         painter.setPen(palette().dark().color());
         painter.drawRect(rect().adjusted(3, 3, -4, -4));
+        if (hasFocus()) {
+            // Drawn over the checked mark too, so the focus always shows.
+            painter.setPen(QPen(palette().windowText(), 2));
+            painter.drawRect(rect().adjusted(1, 1, -1, -1));
+        }
+    }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+                break;
+            emit stepped(event->key());
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Picks the cell; the dialog's default button is not pressed.
+            click();
+            return;
+        default:
+            break;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
+
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QAbstractButton::focusInEvent(event);
+        emit focused();
     }
 
 private:
     TColor m_color = -1;
 };
 
+// A grid of swatches that takes the focus once, as one control: the cell
+// that last had the focus is the grid's only Tab stop.
+class TSwatchGrid : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TSwatchGrid(int count, int columns, bool checkable, QWidget *parent)
+        : QWidget(parent)
+        , m_group(new QButtonGroup(this))
+        , m_columns(columns)
+    {
+        m_group->setExclusive(checkable);
+        auto *layout = new QGridLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(2);
+        for (int cell = 0; cell < count; ++cell) {
+            auto *swatch = new TSwatch(this);
+            swatch->setCheckable(checkable);
+            m_group->addButton(swatch, cell);
+            layout->addWidget(swatch, cell / columns, cell % columns);
+            connect(swatch, &TSwatch::stepped, this, [this, cell](int key) { step(cell, key); });
+            connect(swatch, &TSwatch::focused, this, [this, cell] { makeTabStop(cell); });
+        }
+        // The grid's caption and a click between cells reach the current cell.
+        setFocusPolicy(Qt::ClickFocus);
+        makeTabStop(0);
+        connect(m_group, &QButtonGroup::idClicked, this, &TSwatchGrid::picked);
+    }
+
+    TSwatch *cell(int index) const { return static_cast<TSwatch *>(m_group->button(index)); }
+    int count() const { return int(m_group->buttons().size()); }
+
+signals:
+    void picked(int cell);
+
+private:
+    void step(int from, int key)
+    {
+        const int last = count() - 1;
+        int to = from;
+        switch (key) {
+        case Qt::Key_Left: to = std::max(0, from - 1); break;
+        case Qt::Key_Right: to = std::min(last, from + 1); break;
+        case Qt::Key_Up: to = from >= m_columns ? from - m_columns : from; break;
+        case Qt::Key_Down: to = from + m_columns <= last ? from + m_columns : from; break;
+        case Qt::Key_Home: to = 0; break;
+        case Qt::Key_End: to = last; break;
+        }
+        cell(to)->setFocus(Qt::OtherFocusReason);
+    }
+
+    void makeTabStop(int index)
+    {
+        if (m_tabStop >= 0)
+            cell(m_tabStop)->setFocusPolicy(Qt::ClickFocus);
+        m_tabStop = index;
+        cell(index)->setFocusPolicy(Qt::StrongFocus);
+        setFocusProxy(cell(index));
+    }
+
+    QButtonGroup *m_group;
+    int m_columns;
+    int m_tabStop = -1;
+};
+
+// The typed colour is read on Enter or when the focus leaves. Enter is kept
+// here: it reads the text and does not also press OK.
+class TTypedColorEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TTypedColorEdit(QWidget *parent)
+        : QLineEdit(parent)
+    {
+    }
+
+signals:
+    void submitted();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            emit submitted();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        QLineEdit::focusOutEvent(event);
+        emit submitted();
+    }
+};
+
 TColorChooser::TColorChooser(const TChooseColorRequest &request)
     : QDialog(request.owner)
+    , m_original(request.flags & TChooseColorRequest::RgbInit ? request.initialColor & 0xFFFFFF : 0)
     , m_custom(request.customColors)
 {
     setWindowTitle(QStringLiteral("色の設定"));
     setObjectName(QStringLiteral("ColorChooser"));
     setModal(true);
+    // A close box only: minimising the chooser would leave the program
+    // disabled behind it with nothing to click.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
 
-    auto *customLabel = new QLabel(QStringLiteral("作成した色(&C):"), this);
-    auto *customGrid = new QGridLayout;
-    customGrid->setSpacing(2);
-    for (int slot = 0; slot < CustomColorCount; ++slot) {
-        auto *swatch = new TSwatchButton(this);
-        swatch->setObjectName(QString::fromStdString(TColorDialog::slotKey(slot)));
-        swatch->setSwatch(m_custom[std::size_t(slot)]);
-        connect(swatch, &QPushButton::clicked, this, [this, slot] { pickCustomSlot(slot); });
-        customGrid->addWidget(swatch, slot / 8, slot % 8);
-        m_swatches[std::size_t(slot)] = swatch;
+    createBasicColours();
+    createCustomColours();
+    createColourField();
+    createNumbers();
+    createTypedColour();
+    createPreview();
+    createButtons(request.flags);
+    layOut(request.flags);
+
+    setColor(m_original);
+    m_field->setFocus();
+}
+
+void TColorChooser::createBasicColours()
+{
+    m_basic = new TSwatchGrid(int(BasicColors.size()), BasicColumns, false, this);
+    m_basic->setObjectName(QStringLiteral("basicColors"));
+    for (int cell = 0; cell < m_basic->count(); ++cell) {
+        const TColor color = BasicColors[std::size_t(cell)];
+        const auto name = NameForColor(color);
+        m_basic->cell(cell)->setSwatch(color, name ? html(color) + QLatin1Char(' ') + QString::fromUtf8(name->data(), qsizetype(name->size()))
+                                                   : html(color));
     }
-    customLabel->setBuddy(m_swatches[0]);
+    m_basicLabel = captionFor(m_basic, QStringLiteral("基本色(&B):"));
+    connect(m_basic, &TSwatchGrid::picked, this,
+            [this](int cell) { setColor(BasicColors[std::size_t(cell)]); });
+}
 
+void TColorChooser::createCustomColours()
+{
+    m_customGrid = new TSwatchGrid(CustomColorCount, 8, true, this);
+    m_customGrid->setObjectName(QStringLiteral("customColors"));
+    for (int slot = 0; slot < CustomColorCount; ++slot) {
+        TSwatch *swatch = m_customGrid->cell(slot);
+        swatch->setObjectName(QString::fromStdString(TColorDialog::slotKey(slot)));
+        const TColor color = m_custom[std::size_t(slot)];
+        swatch->setSwatch(color, color < 0 ? QStringLiteral("空き") : html(color));
+    }
+    m_customLabel = captionFor(m_customGrid, QStringLiteral("作成した色(&C):"));
+    connect(m_customGrid, &TSwatchGrid::picked, this, &TColorChooser::pickCustomSlot);
+
+    // Added colours fill the empty slots first; the checked slot takes the next.
+    const auto empty = std::find(m_custom.begin(), m_custom.end(), -1);
+    m_nextSlot = empty == m_custom.end() ? 0 : int(empty - m_custom.begin());
+    m_customGrid->cell(m_nextSlot)->setChecked(true);
+}
+
+void TColorChooser::createColourField()
+{
     m_field = new THueSaturationField(this);
+    m_field->setObjectName(QStringLiteral("hueSaturationField"));
+    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度(&F):"));
     m_brightness = new TBrightnessBar(this);
-    m_preview = new QFrame(this);
-    m_preview->setObjectName(QStringLiteral("preview"));
-    m_preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_preview->setFixedSize(64, 40);
-    m_preview->setAutoFillBackground(true);
-    m_preview->setAccessibleName(QStringLiteral("色|純色"));
+    m_brightness->setObjectName(QStringLiteral("brightnessBar"));
+    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ(&V)"));
+    connect(m_field, &THueSaturationField::picked, this, [this](int hue, int saturation) {
+        m_colour.pickHueSaturation(hue, saturation);
+        refresh();
+    });
+    connect(m_brightness, &TBrightnessBar::picked, this, [this](int value) {
+        m_colour.pickValue(value);
+        refresh();
+    });
+}
 
-    const auto spin = [this](const char *name) {
-        auto *box = new QSpinBox(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setRange(0, 255);
-        box->setAccelerated(true);
-        connect(box, &QSpinBox::valueChanged, this, [this] {
+void TColorChooser::createNumbers()
+{
+    const auto box = [this](const char *name, int maximum, const QString &suffix) {
+        auto *spin = new QSpinBox(this);
+        spin->setObjectName(QString::fromLatin1(name));
+        spin->setRange(0, maximum);
+        spin->setSuffix(suffix);
+        spin->setAccelerated(true);
+        return spin;
+    };
+    m_red = box("red", 255, QString());
+    m_green = box("green", 255, QString());
+    m_blue = box("blue", 255, QString());
+    m_hue = box("hue", 359, QStringLiteral("°"));
+    m_saturation = box("saturation", 100, QStringLiteral("%"));
+    m_lightness = box("lightness", 100, QStringLiteral("%"));
+    // The hue goes round: one step up from 359 is 0.
+    m_hue->setWrapping(true);
+
+    m_numbers = new QGridLayout;
+    const std::pair<QSpinBox *, QString> boxes[] = {
+        {m_hue, QStringLiteral("色相(&E):")},   {m_red, QStringLiteral("赤(&R):")},
+        {m_saturation, QStringLiteral("彩度(&S):")}, {m_green, QStringLiteral("緑(&G):")},
+        {m_lightness, QStringLiteral("明度(&L):")}, {m_blue, QStringLiteral("青(&U):")},
+    };
+    for (int i = 0; i < 6; ++i) {
+        const auto &[spin, caption] = boxes[i];
+        m_numbers->addWidget(captionFor(spin, caption), i / 2, (i % 2) * 2);
+        m_numbers->addWidget(spin, i / 2, (i % 2) * 2 + 1);
+    }
+    for (QSpinBox *spin : {m_red, m_green, m_blue})
+        connect(spin, &QSpinBox::valueChanged, this, [this] {
             if (!m_refreshing)
                 setColor(MakeColor(m_red->value(), m_green->value(), m_blue->value()));
         });
-        return box;
-    };
-    m_red = spin("red");
-    m_green = spin("green");
-    m_blue = spin("blue");
-    auto *numbers = new QFormLayout;
-    numbers->addRow(QStringLiteral("赤(&R):"), m_red);
-    numbers->addRow(QStringLiteral("緑(&G):"), m_green);
-    numbers->addRow(QStringLiteral("青(&U):"), m_blue);
+    for (QSpinBox *spin : {m_hue, m_saturation, m_lightness})
+        connect(spin, &QSpinBox::valueChanged, this, &TColorChooser::editHsl);
+}
 
-    auto *add = new QPushButton(QStringLiteral("色の追加(&A)"), this);
-    add->setObjectName(QStringLiteral("addCustomColor"));
-    add->setAutoDefault(false);
-    connect(add, &QPushButton::clicked, this, &TColorChooser::addCustomColor);
+void TColorChooser::createTypedColour()
+{
+    m_typed = new TTypedColorEdit(this);
+    m_typed->setObjectName(QStringLiteral("typedColor"));
+    m_typed->setToolTip(QStringLiteral("#RRGGBB、RRGGBB、#RGB、rgb(r, g, b) または色の名前"));
+    m_typedLabel = captionFor(m_typed, QStringLiteral("HTML色(&T):"));
+    m_typedError = new QLabel(this);
+    m_typedError->setObjectName(QStringLiteral("typedColorError"));
+    const QString message = QString::fromUtf8(ConvertErrorMessage.data(), qsizetype(ConvertErrorMessage.size()));
+    // Room for the message from the start, so the dialog never grows.
+    m_typedError->setMinimumWidth(m_typedError->fontMetrics().horizontalAdvance(message) + 4);
+    connect(m_typed, &TTypedColorEdit::submitted, this, &TColorChooser::applyTypedColour);
+    connect(m_typed, &QLineEdit::textChanged, this, [this] {
+        if (m_typedError->text().isEmpty())
+            return;
+        m_typed->setPalette(QPalette());
+        m_typedError->clear();
+        m_typed->setAccessibleDescription(QString());
+    });
+}
+
+void TColorChooser::createPreview()
+{
+    m_previewBox = new QWidget(this);
+    auto *layout = new QGridLayout(m_previewBox);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setVerticalSpacing(2);
+    const auto swatch = [this](const char *name, const QString &caption) {
+        auto *frame = new QFrame(m_previewBox);
+        frame->setObjectName(QString::fromLatin1(name));
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        frame->setFixedSize(64, 40);
+        frame->setAutoFillBackground(true);
+        frame->setAccessibleName(caption);
+        return frame;
+    };
+    m_preview = swatch("preview", QStringLiteral("新しい色"));
+    m_originalPreview = swatch("originalPreview", QStringLiteral("元の色"));
+    QPalette original = m_originalPreview->palette();
+    original.setColor(QPalette::Window, toQColor(m_original));
+    m_originalPreview->setPalette(original);
+    m_originalPreview->setAccessibleDescription(html(m_original));
+    m_originalPreview->setToolTip(html(m_original));
+    m_nearest = new QLabel(m_previewBox);
+    m_nearest->setObjectName(QStringLiteral("nearestName"));
+    // Wide enough for the longest name, so the dialog keeps its size.
+    m_nearest->setMinimumWidth(m_nearest->fontMetrics().horizontalAdvance(
+        QStringLiteral("近い色 lightgoldenrodyellow (ΔE 99.9)")));
+    layout->addWidget(m_preview, 0, 0);
+    layout->addWidget(m_originalPreview, 0, 1);
+    layout->addWidget(new QLabel(QStringLiteral("新しい色"), m_previewBox), 1, 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(QStringLiteral("元の色"), m_previewBox), 1, 1, Qt::AlignHCenter);
+    layout->addWidget(m_nearest, 2, 0, 1, 3);
+    layout->setColumnStretch(2, 1);
+}
+
+void TColorChooser::createButtons(unsigned flags)
+{
+    m_add = new QPushButton(QStringLiteral("色の追加(&A)"), this);
+    m_add->setObjectName(QStringLiteral("addCustomColor"));
+    m_add->setAutoDefault(false);
+    connect(m_add, &QPushButton::clicked, this, &TColorChooser::addCustomColor);
+
+    m_pick = new QPushButton(QStringLiteral("スポイト(&P)"), this);
+    m_pick->setObjectName(QStringLiteral("pickFromScreen"));
+    m_pick->setAutoDefault(false);
+    m_picker = new TScreenPicker(this);
+    connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
+    connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
+    connect(m_picker, &TScreenPicker::picked, this, &TColorChooser::setColor);
+    showPickerAvailability();
 
     auto *buttons = new QDialogButtonBox(this);
+    m_buttons = buttons;
     QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
@@ -279,112 +603,168 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
     cancel->setObjectName(QStringLiteral("cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    if (request.flags & TChooseColorRequest::ShowHelp) {
+    if (flags & TChooseColorRequest::ShowHelp) {
         // No help topic is attached, so the button does nothing.
         QPushButton *help = buttons->addButton(QStringLiteral("ヘルプ(&H)"), QDialogButtonBox::HelpRole);
         help->setObjectName(QStringLiteral("help"));
     }
+}
 
-    auto *customColumn = new QVBoxLayout;
-    customColumn->addWidget(customLabel);
-    customColumn->addLayout(customGrid);
-    customColumn->addStretch();
+void TColorChooser::layOut(unsigned flags)
+{
+    auto *left = new QVBoxLayout;
+    left->addWidget(m_basicLabel);
+    left->addWidget(m_basic);
+    left->addSpacing(8);
+    left->addWidget(m_customLabel);
+    left->addWidget(m_customGrid);
+    left->addStretch();
+    left->addWidget(m_add);
 
     // The field, the bar and the numbers are the "full open" part; without
     // full open a button opens it, and prevent-full-open disables that.
     auto *fullPart = new QWidget(this);
-    auto *fullLayout = new QGridLayout(fullPart);
-    fullLayout->setContentsMargins(0, 0, 0, 0);
-    fullLayout->addWidget(m_field, 0, 0, 1, 2);
-    fullLayout->addWidget(m_brightness, 0, 2);
-    fullLayout->addWidget(m_preview, 1, 0, Qt::AlignTop);
-    fullLayout->addLayout(numbers, 1, 1, 1, 2);
-    fullLayout->addWidget(add, 2, 0, 1, 3);
-
+    auto *full = new QGridLayout(fullPart);
+    full->setContentsMargins(0, 0, 0, 0);
+    auto *captions = new QHBoxLayout;
+    captions->addWidget(m_fieldLabel);
+    captions->addStretch();
+    captions->addWidget(m_brightnessLabel);
+    full->addLayout(captions, 0, 0, 1, 2);
+    full->addWidget(m_field, 1, 0);
+    full->addWidget(m_brightness, 1, 1);
+    full->addWidget(m_previewBox, 2, 0, 1, 2);
+    full->addLayout(m_numbers, 3, 0, 1, 2);
+    auto *typed = new QHBoxLayout;
+    typed->addWidget(m_typedLabel);
+    typed->addWidget(m_typed);
+    typed->addWidget(m_typedError);
+    full->addLayout(typed, 4, 0, 1, 2);
+    full->addWidget(m_pick, 5, 0, 1, 2, Qt::AlignLeft);
     auto *columns = new QHBoxLayout;
-    columns->addLayout(customColumn);
+    columns->addLayout(left);
+    columns->addSpacing(12);
     columns->addWidget(fullPart);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    if (!(request.flags & TChooseColorRequest::FullOpen)) {
+    if (!(flags & TChooseColorRequest::FullOpen)) {
         fullPart->hide();
         auto *define = new QPushButton(QStringLiteral("色の作成(&D) >>"), this);
         define->setObjectName(QStringLiteral("defineCustomColors"));
         define->setAutoDefault(false);
-        define->setEnabled(!(request.flags & TChooseColorRequest::PreventFullOpen));
+        define->setEnabled(!(flags & TChooseColorRequest::PreventFullOpen));
         connect(define, &QPushButton::clicked, this, [fullPart, define] {
             fullPart->show();
             define->setEnabled(false);
         });
         layout->addWidget(define);
     }
-    layout->addWidget(buttons);
+    layout->addWidget(m_buttons);
+    // The size fits the contents and stays while the chooser is open.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_field, &THueSaturationField::picked, this,
-            [this](int hue, int saturation) { setHsv(hue, saturation, m_value); });
-    connect(m_brightness, &TBrightnessBar::picked, this,
-            [this](int value) { setHsv(m_hue, m_saturation, value); });
-
-    // Added colours fill the empty slots first.
-    const auto empty = std::find(m_custom.begin(), m_custom.end(), -1);
-    m_nextSlot = empty == m_custom.end() ? 0 : int(empty - m_custom.begin());
-
-    setColor(request.flags & TChooseColorRequest::RgbInit ? request.initialColor : 0);
-    m_field->setFocus();
+    // Left column first, then the boxes row by row as they stand.
+    QWidget *const order[] = {m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue,
+                              m_typed, m_pick};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void TColorChooser::setColor(TColor color)
 {
-    m_color = color & 0xFFFFFF;
-    int hue = 0;
-    int saturation = 0;
-    int value = 0;
-    toQColor(m_color).getHsv(&hue, &saturation, &value);
-    // A grey has no hue and black no saturation: keep the cross where it was.
-    m_hue = hue < 0 ? m_hue : hue;
-    if (value > 0)
-        m_saturation = saturation;
-    m_value = value;
+    m_colour.setColor(color);
     refresh();
 }
 
-void TColorChooser::setHsv(int hue, int saturation, int value)
+void TColorChooser::editHsl()
 {
-    m_hue = hue;
-    m_saturation = saturation;
-    m_value = value;
-    const QColor rgb = QColor::fromHsv(hue, saturation, value);
-    m_color = MakeColor(rgb.red(), rgb.green(), rgb.blue());
+    if (m_refreshing)
+        return;
+    m_colour.setHsl({m_hue->value(), m_saturation->value(), m_lightness->value()});
     refresh();
+}
+
+void TColorChooser::applyTypedColour()
+{
+    const QString text = m_typed->text();
+    if (text == html(m_colour.color()))
+        return;
+    const QByteArray bytes = text.toUtf8();
+    if (const auto color = ParseTypedColor(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
+        setColor(*color);
+        return;
+    }
+    // The colour stays; the field says why until its text changes.
+    QPalette marked = m_typed->palette();
+    marked.setColor(QPalette::Base, QColor(255, 220, 220));
+    marked.setColor(QPalette::Text, Qt::black);
+    m_typed->setPalette(marked);
+    const QString message = QString::fromUtf8(ConvertErrorMessage.data(), qsizetype(ConvertErrorMessage.size()));
+    m_typedError->setText(message);
+    m_typed->setAccessibleDescription(message);
+}
+
+void TColorChooser::pickFromScreen()
+{
+    // The dialog stays on screen: the picker reads the screen under the
+    // pointer, and the user may well want a colour from the dialog itself.
+    m_picker->start(this);
+}
+
+void TColorChooser::showPickerAvailability()
+{
+    const bool available = m_picker->isAvailable();
+    m_pick->setEnabled(available);
+    m_pick->setToolTip(available ? QStringLiteral("画面のどこかをクリックすると、その点の色を取ります（Esc で取り消し）")
+                                 : m_picker->unavailableReason());
 }
 
 void TColorChooser::refresh()
 {
+    const TColor color = m_colour.color();
+    const THsl hsl = m_colour.hsl();
+    const THsv hsv = m_colour.hsv();
     m_refreshing = true;
-    m_red->setValue(GetRValue(m_color));
-    m_green->setValue(GetGValue(m_color));
-    m_blue->setValue(GetBValue(m_color));
+    m_red->setValue(GetRValue(color));
+    m_green->setValue(GetGValue(color));
+    m_blue->setValue(GetBValue(color));
+    m_hue->setValue(hsl.Hue);
+    m_saturation->setValue(hsl.Saturation);
+    m_lightness->setValue(hsl.Lightness);
     m_refreshing = false;
-    m_field->setHueSaturation(m_hue, m_saturation);
-    m_brightness->setColor(m_hue, m_saturation, m_value);
+    m_field->setHueSaturation(hsv.Hue, hsv.Saturation);
+    m_brightness->setColor(hsv);
     QPalette palette = m_preview->palette();
-    palette.setColor(QPalette::Window, toQColor(m_color));
+    palette.setColor(QPalette::Window, toQColor(color));
     m_preview->setPalette(palette);
-    m_preview->setAccessibleDescription(QString::fromStdString(ColorToHtml(m_color)));
+    m_preview->setAccessibleDescription(html(color));
+    m_preview->setToolTip(html(color));
+    if (m_typed->text() != html(color))
+        m_typed->setText(html(color));
+
+    const TNearestColor nearest = NearestNamedColor(color);
+    const std::string_view name = NameOfRow(nearest.Row);
+    const QString shown = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    if (nearest.Distance == 0) {
+        m_nearest->setText(shown);
+    } else {
+        char distance[16];
+        std::snprintf(distance, sizeof distance, "%.1f", nearest.Distance);
+        m_nearest->setText(QStringLiteral("近い色 %1 (ΔE %2)").arg(shown, QLatin1String(distance)));
+    }
 }
 
 void TColorChooser::addCustomColor()
 {
-    m_custom[std::size_t(m_nextSlot)] = m_color;
-    m_swatches[std::size_t(m_nextSlot)]->setSwatch(m_color);
+    const TColor color = m_colour.color();
+    m_custom[std::size_t(m_nextSlot)] = color;
+    m_customGrid->cell(m_nextSlot)->setSwatch(color, html(color));
     m_nextSlot = (m_nextSlot + 1) % CustomColorCount;
+    m_customGrid->cell(m_nextSlot)->setChecked(true);
 }
 
 void TColorChooser::pickCustomSlot(int slot)
 {
-    for (TSwatchButton *swatch : m_swatches)
-        swatch->setChecked(swatch == m_swatches[std::size_t(slot)]);
     // The slot also receives the next added colour.
     m_nextSlot = slot;
     if (m_custom[std::size_t(slot)] >= 0)
@@ -394,12 +774,30 @@ void TColorChooser::pickCustomSlot(int slot)
 void TColorChooser::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    place();
+}
+
+void TColorChooser::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    // A window manager adds its frame after the first placement: place the
+    // outer rectangle again once its size is known.
+    if (isVisible() && frameGeometry().size() != m_placedFrame)
+        place();
+}
+
+void TColorChooser::place()
+{
     // Placed on the whole monitor of the active window (or of the owner),
     // its work area aside; only the position changes.
-    const QWidget *anchor = QApplication::activeWindow() ? QApplication::activeWindow() : parentWidget();
+    const QWidget *anchor = QApplication::activeWindow() && QApplication::activeWindow() != this
+        ? QApplication::activeWindow()
+        : parentWidget();
     const QScreen *screen = anchor ? anchor->screen() : this->screen();
-    if (screen)
-        move(TColorDialog::chooserPosition(screen->geometry(), frameGeometry().size()));
+    if (!screen)
+        return;
+    m_placedFrame = frameGeometry().size();
+    move(TColorDialog::chooserPosition(screen->geometry(), m_placedFrame));
 }
 
 #include "chooser.moc"

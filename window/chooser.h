@@ -1,22 +1,32 @@
-// The colour chooser's own dialog: a hue and saturation field, a brightness
-// bar, red/green/blue entry, the sixteen custom colours with a button that
-// adds the current colour to them, and OK, Cancel and Help. It is composed
-// from plain Qt widgets and keeps nothing beyond one opening: the caller
-// passes the colour and the custom colours in and reads them back on OK.
+// The colour chooser's own dialog: basic colours and the sixteen custom
+// colours as two grids, a hue and saturation field with a brightness bar,
+// red/green/blue and hue/saturation/lightness boxes, a field for a typed
+// colour, picking from the screen, the new colour beside the one it opened
+// with, and OK, Cancel and Help. It keeps nothing beyond one opening: the
+// caller passes the colour and the custom colours in and reads them back on
+// OK. QColorDialog is not used because it keeps custom colours for the whole
+// process, keeps those added before a Cancel, and writes a settings file.
 #pragma once
 
+#include "choosercolour.h"
 #include "colordialog.h"
 
 #include <QDialog>
 
 #include <array>
 
+class QAbstractButton;
+class QFrame;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
-class THueSaturationField;
 class TBrightnessBar;
-class TSwatchButton;
-class QFrame;
+class THueSaturationField;
+class TScreenPicker;
+class TSwatchGrid;
+class TTypedColorEdit;
 
 class TColorChooser : public QDialog
 {
@@ -26,7 +36,7 @@ class TColorChooser : public QDialog
 public:
     explicit TColorChooser(const TChooseColorRequest &request);
 
-    TColor color() const { return m_color; }
+    TColor color() const { return m_colour.color(); }
     TCustomColors customColors() const { return m_custom; }
 
     /// Sets the current colour as if the user had chosen it.
@@ -34,26 +44,58 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
-    void setHsv(int hue, int saturation, int value);
+    void createBasicColours();
+    void createCustomColours();
+    void createColourField();
+    void createNumbers();
+    void createTypedColour();
+    void createPreview();
+    void createButtons(unsigned flags);
+    void layOut(unsigned flags);
+
+    void editHsl();
+    void applyTypedColour();
+    void pickFromScreen();
+    void showPickerAvailability();
     void addCustomColor();
     void pickCustomSlot(int slot);
     void refresh();
+    void place();
 
-    TColor m_color = 0;
-    int m_hue = 0;
-    int m_saturation = 0;
-    int m_value = 0;
+    TChooserColour m_colour;
+    TColor m_original = 0;
     TCustomColors m_custom{};
     int m_nextSlot = 0;
     bool m_refreshing = false;
+    QSize m_placedFrame;
 
+    TSwatchGrid *m_basic = nullptr;
+    TSwatchGrid *m_customGrid = nullptr;
+    QLabel *m_basicLabel = nullptr;
+    QLabel *m_customLabel = nullptr;
     THueSaturationField *m_field = nullptr;
     TBrightnessBar *m_brightness = nullptr;
-    QFrame *m_preview = nullptr;
+    QLabel *m_fieldLabel = nullptr;
+    QLabel *m_brightnessLabel = nullptr;
+    QGridLayout *m_numbers = nullptr;
     QSpinBox *m_red = nullptr;
     QSpinBox *m_green = nullptr;
     QSpinBox *m_blue = nullptr;
-    std::array<TSwatchButton *, CustomColorCount> m_swatches{};
+    QSpinBox *m_hue = nullptr;
+    QSpinBox *m_saturation = nullptr;
+    QSpinBox *m_lightness = nullptr;
+    TTypedColorEdit *m_typed = nullptr;
+    QLabel *m_typedLabel = nullptr;
+    QLabel *m_typedError = nullptr;
+    QFrame *m_preview = nullptr;
+    QFrame *m_originalPreview = nullptr;
+    QLabel *m_nearest = nullptr;
+    QWidget *m_previewBox = nullptr;
+    QPushButton *m_add = nullptr;
+    QPushButton *m_pick = nullptr;
+    TScreenPicker *m_picker = nullptr;
+    QWidget *m_buttons = nullptr;
 };

@@ -18,22 +18,24 @@ std::string TColorDialog::slotKey(int slot)
     return std::string("Color") + char('A' + slot);
 }
 
+std::map<std::string, std::string> TColorDialog::customColors() const
+{
+    std::map<std::string, std::string> entries;
+    if (!m_customColorsStored)
+        return entries;
+    for (int slot = 0; slot < CustomColorCount; ++slot) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.6X", static_cast<unsigned>(m_customColors[std::size_t(slot)]));
+        entries[slotKey(slot)] = text;
+    }
+    return entries;
+}
+
 TChooseColorRequest TColorDialog::request(QWidget *owner) const
 {
     TChooseColorRequest request;
     request.initialColor = ColorToRGB(m_color);
-    for (int slot = 0; slot < CustomColorCount; ++slot) {
-        TColor value = -1;
-        const auto entry = m_customColors.find(slotKey(slot));
-        if (entry != m_customColors.end() && !entry->second.empty()) {
-            try {
-                value = HexToInt(entry->second);
-            } catch (const EConvertError &) {
-                value = -1;  // a malformed entry counts as an empty slot
-            }
-        }
-        request.customColors[std::size_t(slot)] = value;
-    }
+    request.customColors = m_customColors;
     request.flags = TChooseColorRequest::RgbInit | TChooseColorRequest::EnableHook;
     if (m_options & cdFullOpen)
         request.flags |= TChooseColorRequest::FullOpen;
@@ -65,12 +67,8 @@ bool TColorDialog::execute(QWidget *owner)
     if (!confirmed)
         return false;
     m_color = chooser.color();
-    const TCustomColors chosen = chooser.customColors();
-    for (int slot = 0; slot < CustomColorCount; ++slot) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%.6X", static_cast<unsigned>(chosen[std::size_t(slot)]));
-        m_customColors[slotKey(slot)] = text;
-    }
+    m_customColors = chooser.customColors();
+    m_customColorsStored = true;
     return true;
 }
 

@@ -1,7 +1,8 @@
 // The colour chooser as the window uses it. TColorDialog keeps, for the whole
-// run, the colour last confirmed, sixteen custom colour slots held as text
-// entries "ColorA" .. "ColorP", and its options; execute() builds the request
-// from them, runs the modal TColorChooser and stores what was confirmed.
+// run, the colour last confirmed, the sixteen custom colour slots and its
+// options; execute() builds the request from them, runs the modal
+// TColorChooser and stores what was confirmed. The slots are held as colours;
+// their text entries "ColorA" .. "ColorP" are formed when asked for.
 #pragma once
 
 #include "colour.h"
@@ -20,6 +21,10 @@ class QWidget;
 
 inline constexpr int CustomColorCount = 16;
 using TCustomColors = std::array<TColor, CustomColorCount>;
+
+/// Sixteen slots with no colour.
+inline constexpr TCustomColors EmptyCustomColors = {-1, -1, -1, -1, -1, -1, -1, -1,
+                                                    -1, -1, -1, -1, -1, -1, -1, -1};
 
 /// What one opening of the chooser is given.
 struct TChooseColorRequest
@@ -62,12 +67,11 @@ public:
     Options options() const { return m_options; }
     void setOptions(Options options) { m_options = options; }
 
-    /// Entries "ColorA" .. "ColorP", each a hexadecimal TColor ("%.6X").
-    const std::map<std::string, std::string> &customColors() const { return m_customColors; }
-    void setCustomColor(const std::string &key, const std::string &value) { m_customColors[key] = value; }
+    /// Entries "ColorA" .. "ColorP", each the slot as a hexadecimal TColor
+    /// ("%.6X", so an empty slot is "FFFFFFFF"); none before the first OK.
+    std::map<std::string, std::string> customColors() const;
 
-    /// The request for the next opening; a missing, empty or malformed slot
-    /// entry is passed as -1.
+    /// The request for the next opening; a slot with no colour is -1.
     TChooseColorRequest request(QWidget *owner) const;
 
     /// Opens the chooser modally over owner. On OK stores the colour and the
@@ -84,7 +88,8 @@ public:
 private:
     TColor m_color = 0;
     Options m_options;
-    std::map<std::string, std::string> m_customColors;
+    TCustomColors m_customColors = EmptyCustomColors;
+    bool m_customColorsStored = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TColorDialog::Options)

@@ -1,10 +1,17 @@
 // The colour chooser opened by "ダイアログ": what it is given, what it shows,
-// what OK and Cancel leave behind, custom colours across openings, placement.
+// what OK and Cancel leave behind, custom colours across openings, the
+// grids, the hue/saturation/lightness boxes, typed colours, placement.
 #include "windowtest.h"
 
 #include "chooser.h"
+#include "choosercolour.h"
 #include "colordialog.h"
+#include "screenpicker.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -20,6 +27,9 @@ void withChooser(TForm1 &form, const std::function<void(TColorChooser &)> &actio
     QTimer::singleShot(0, &form, [&] {
         auto *chooser = qobject_cast<TColorChooser *>(QApplication::activeModalWidget());
         QVERIFY(chooser);
+        // The offscreen platform leaves the focus with the main window.
+        chooser->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), chooser);
         ran = true;
         action(*chooser);
         if (chooser->isVisible()) {  // a failed check must not leave it open
@@ -27,7 +37,7 @@ void withChooser(TForm1 &form, const std::function<void(TColorChooser &)> &actio
             QFAIL("the chooser was left open");
         }
     });
-    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QTest::mouseClick(form.findChild<TButton *>("Button3"), Qt::LeftButton);
     QVERIFY(ran);
 }
 
@@ -42,20 +52,49 @@ void typeColor(TColorChooser &chooser, int red, int green, int blue)
     }
 }
 
+TColorDialog *colorDialog(TForm1 &form)
+{
+    return form.findChild<TColorDialog *>();
+}
+
 void press(TColorChooser &chooser, const char *button)
 {
     QTest::mouseClick(chooser.findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
 }
 
-QList<int> spinValues(TColorChooser &chooser)
+QList<int> spinValues(TColorChooser &chooser, const char *first = "red", const char *second = "green",
+                      const char *third = "blue")
 {
-    return {chooser.findChild<QSpinBox *>("red")->value(), chooser.findChild<QSpinBox *>("green")->value(),
-            chooser.findChild<QSpinBox *>("blue")->value()};
+    return {chooser.findChild<QSpinBox *>(first)->value(), chooser.findChild<QSpinBox *>(second)->value(),
+            chooser.findChild<QSpinBox *>(third)->value()};
+}
+
+QList<int> components(const QString &html)
+{
+    const QColor color = QColor::fromString(html);
+    return {color.red(), color.green(), color.blue()};
 }
 
 QString swatchName(TColorChooser &chooser, const char *slot)
 {
-    return chooser.findChild<QPushButton *>(QString::fromLatin1(slot))->accessibleName();
+    return chooser.findChild<QAbstractButton *>(QString::fromLatin1(slot))->accessibleName();
+}
+
+QList<QAbstractButton *> cells(TColorChooser &chooser, const char *grid)
+{
+    return chooser.findChild<QWidget *>(QString::fromLatin1(grid))->findChildren<QAbstractButton *>();
+}
+
+void typeInto(QWidget *box, const QString &text)
+{
+    box->setFocus();
+    if (auto *spin = qobject_cast<QSpinBox *>(box))
+        spin->selectAll();
+    else
+        qobject_cast<QLineEdit *>(box)->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
 }
 
 } // namespace
@@ -69,6 +108,19 @@ private slots:
     void confirmedColourMovesTheSliders();
     void confirmingTheShownColourOrCancellingChangesNothing();
     void customColoursAcrossOpenings();
+    void twoCustomColoursInOneOpeningTakeTwoSlots();
+    void basicColourPickedByMouseAndKeys();
+    void gridsAreOneTabStopEach();
+    void everyColourKeepsItsRgbWhileItsHslIsShown();
+    void hslEditsFollowCss();
+    void hslBoxes_data();
+    void hslBoxes();
+    void typedColours_data();
+    void typedColours();
+    void previewShowsNewAndOriginalColour();
+    void fieldClickAtBlackShowsAColour();
+    void screenPickButton();
+    void windowManners();
     void request();
     void placement_data();
     void placement();
@@ -110,7 +162,7 @@ void tst_Chooser::confirmedColourMovesTheSliders()
         press(chooser, "ok");
     });
     QCOMPARE(TShown::of(*form), TShown::settled(255, 165, 0, "orange"));
-    QCOMPARE(form->ColorDialog1->color(), MakeColor(255, 165, 0));
+    QCOMPARE(colorDialog(*form)->color(), MakeColor(255, 165, 0));
 
     form->ScrollBar3->setPosition(77);  // the mix is not what the chooser opens with
     withChooser(*form, [](TColorChooser &chooser) {
@@ -143,7 +195,7 @@ void tst_Chooser::confirmingTheShownColourOrCancellingChangesNothing()
     });
     QCOMPARE(runs, 0);
     QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
-    QCOMPARE(form->ColorDialog1->color(), MakeColor(0, 0, 128));
+    QCOMPARE(colorDialog(*form)->color(), MakeColor(0, 0, 128));
 
     withChooser(*form, [](TColorChooser &chooser) {
         QCOMPARE(spinValues(chooser), QList<int>({0, 0, 128}));  // the cancelled colour is gone
@@ -155,7 +207,7 @@ void tst_Chooser::confirmingTheShownColourOrCancellingChangesNothing()
 void tst_Chooser::customColoursAcrossOpenings()
 {
     const auto form = showForm();
-    QVERIFY(form->ColorDialog1->customColors().empty());
+    QVERIFY(colorDialog(*form)->customColors().empty());
     withChooser(*form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("空き"));
         typeColor(chooser, 255, 165, 0);
@@ -163,10 +215,13 @@ void tst_Chooser::customColoursAcrossOpenings()
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));
         press(chooser, "ok");
     });
-    const auto &stored = form->ColorDialog1->customColors();
+    const auto &stored = colorDialog(*form)->customColors();
     QCOMPARE(int(stored.size()), 16);
     QCOMPARE(stored.at("ColorA"), std::string("00A5FF"));  // blue, green, red
     QCOMPARE(stored.at("ColorP"), std::string("FFFFFFFF"));  // an empty slot stays -1
+    const TCustomColors offered = colorDialog(*form)->request(nullptr).customColors;
+    QCOMPARE(offered[0], MakeColor(255, 165, 0));
+    QCOMPARE(offered[15], -1);
 
     withChooser(*form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));  // kept from the OK
@@ -178,11 +233,351 @@ void tst_Chooser::customColoursAcrossOpenings()
     withChooser(*form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("空き"));  // lost with the cancel
         // Pressing a custom colour makes it current.
-        press(chooser, "ColorA");
+        QTest::mouseClick(chooser.findChild<QAbstractButton *>("ColorA"), Qt::LeftButton);
         QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
         press(chooser, "ok");
     });
     QCOMPARE(TShown::of(*form), TShown::settled(255, 165, 0, "orange"));
+}
+
+void tst_Chooser::twoCustomColoursInOneOpeningTakeTwoSlots()
+{
+    const auto form = showForm();
+    withChooser(*form, [](TColorChooser &chooser) {
+        typeColor(chooser, 10, 20, 30);
+        press(chooser, "addCustomColor");
+        typeColor(chooser, 40, 50, 60);
+        press(chooser, "addCustomColor");
+        QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#0A141E"));
+        QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("#28323C"));
+        press(chooser, "ok");
+    });
+    const auto stored = colorDialog(*form)->customColors();
+    QCOMPARE(stored.at("ColorA"), std::string("1E140A"));
+    QCOMPARE(stored.at("ColorB"), std::string("3C3228"));
+    QCOMPARE(stored.at("ColorC"), std::string("FFFFFFFF"));
+}
+
+void tst_Chooser::basicColourPickedByMouseAndKeys()
+{
+    const auto form = showForm();
+    withChooser(*form, [](TColorChooser &chooser) {
+        const QList<QAbstractButton *> grid = cells(chooser, "basicColors");
+        QCOMPARE(grid.size(), 48);
+        // Every cell names its colour, and the sixteen HTML basic colours are there.
+        QStringList names;
+        for (QAbstractButton *cell : grid) {
+            QCOMPARE(cell->toolTip(), cell->accessibleName());
+            names << cell->accessibleName();
+        }
+        for (const char *keyword : {"black", "silver", "gray", "white", "maroon", "red", "purple", "fuchsia",
+                                    "green", "lime", "olive", "yellow", "navy", "blue", "teal", "aqua"}) {
+            const QString hex = QColor::fromString(QLatin1String(keyword)).name().toUpper();
+            QVERIFY2(!names.filter(QRegularExpression(QLatin1Char('^') + hex)).isEmpty(), keyword);
+        }
+        QVERIFY(names.contains(QStringLiteral("#FFA500 orange")));
+        QVERIFY(names.contains(QStringLiteral("#FF0000 red")));
+
+        // By mouse.
+        QAbstractButton *orange = grid[names.indexOf(QStringLiteral("#FFA500 orange"))];
+        QTest::mouseClick(orange, Qt::LeftButton);
+        QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
+
+        // By keys: Alt+B goes to the grid, arrows move, Space and Enter pick.
+        typeColor(chooser, 1, 1, 1);
+        QTest::keyClick(&chooser, Qt::Key_B, Qt::AltModifier);
+        auto *first = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        QVERIFY(grid.contains(first));
+        QTest::keyClick(first, Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        auto *moved = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        QVERIFY(grid.contains(moved));
+        QCOMPARE(moved->geometry().topLeft() - first->geometry().topLeft(),
+                 QPoint(first->width() + 2, first->height() + 2));
+        QCOMPARE(spinValues(chooser), QList<int>({1, 1, 1}));  // moving picks nothing
+        QTest::keyClick(moved, Qt::Key_Space);
+        QCOMPARE(spinValues(chooser), components(moved->accessibleName().left(7)));
+        QTest::keyClick(moved, Qt::Key_Left);
+        auto *left = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(spinValues(chooser), components(left->accessibleName().left(7)));
+        QVERIFY(chooser.isVisible());  // Enter picked the cell and did not press OK
+        QVERIFY(left != moved);
+        press(chooser, "ok");
+    });
+}
+
+void tst_Chooser::gridsAreOneTabStopEach()
+{
+    const auto form = showForm();
+    withChooser(*form, [](TColorChooser &chooser) {
+        const QList<QAbstractButton *> basic = cells(chooser, "basicColors");
+        const QList<QAbstractButton *> custom = cells(chooser, "customColors");
+        QTest::mouseClick(basic[5], Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), basic[5]);
+        // Once round the Tab chain: each grid is entered once, at its last cell.
+        int inBasic = 0;
+        int inCustom = 0;
+        QList<QWidget *> visited;
+        for (int step = 0; step < 60 && !visited.contains(QApplication::focusWidget()); ++step) {
+            QWidget *focus = QApplication::focusWidget();
+            visited << focus;
+            inBasic += basic.contains(focus);
+            inCustom += custom.contains(focus);
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), basic[5]);
+        QCOMPARE(inBasic, 1);
+        QCOMPARE(inCustom, 1);
+        QVERIFY(visited.size() > 10);
+        // The focused cell is drawn differently from the same cell unfocused.
+        const QImage focused = basic[5]->grab().toImage();
+        QTest::keyClick(basic[5], Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), basic[6]);
+        QVERIFY(basic[5]->grab().toImage() != focused);
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::everyColourKeepsItsRgbWhileItsHslIsShown()
+{
+    TChooserColour colour;
+    for (TColor color = 0; color < 1 << 24; ++color) {
+        colour.setColor(color);
+        const THsl hsl = colour.hsl();
+        // The numbers shown, handed back as the boxes and the field hold them.
+        colour.setHsl(hsl);
+        colour.pickValue(colour.hsv().Value);
+        if (colour.color() != color || hsl.Hue < 0 || hsl.Hue > 359 || hsl.Saturation < 0
+            || hsl.Saturation > 100 || hsl.Lightness < 0 || hsl.Lightness > 100)
+            QFAIL(qPrintable(QStringLiteral("%1 became %2 (hsl %3 %4 %5)")
+                                 .arg(color, 6, 16, QLatin1Char('0')).arg(colour.color(), 6, 16, QLatin1Char('0'))
+                                 .arg(hsl.Hue).arg(hsl.Saturation).arg(hsl.Lightness)));
+    }
+}
+
+void tst_Chooser::hslEditsFollowCss()
+{
+    // Every hue, saturation and lightness against QColor's conversion, whose
+    // 16-bit channels may round a half the other way: one step at most.
+    TChooserColour colour;
+    for (int hue = 0; hue < 360; ++hue)
+        for (int saturation = 0; saturation <= 100; ++saturation)
+            for (int lightness = 0; lightness <= 100; ++lightness) {
+                colour.setHsl({hue, saturation, lightness});
+                const QColor css = QColor::fromHslF(hue / 360.0f, saturation / 100.0f, lightness / 100.0f);
+                const TColor got = colour.color();
+                if (std::abs(GetRValue(got) - css.red()) > 1 || std::abs(GetGValue(got) - css.green()) > 1
+                    || std::abs(GetBValue(got) - css.blue()) > 1)
+                    QFAIL(qPrintable(QStringLiteral("hsl(%1, %2%, %3%) gave %4, not %5").arg(hue).arg(saturation)
+                                         .arg(lightness).arg(QString::fromStdString(ColorToHtml(got)), css.name())));
+                const THsl shown = colour.hsl();
+                if (shown.Hue != hue || shown.Saturation != saturation || shown.Lightness != lightness)
+                    QFAIL("the boxes do not keep what was typed");
+            }
+}
+
+void tst_Chooser::hslBoxes_data()
+{
+    // Worked by hand from the CSS Color 4 hsl() formula.
+    QTest::addColumn<QList<int>>("hsl");
+    QTest::addColumn<QList<int>>("rgb");
+    QTest::newRow("red") << QList<int>{0, 100, 50} << QList<int>{255, 0, 0};
+    QTest::newRow("green, a quarter light") << QList<int>{120, 100, 25} << QList<int>{0, 128, 0};
+    QTest::newRow("near gold") << QList<int>{47, 100, 50} << QList<int>{255, 200, 0};
+    QTest::newRow("muted blue") << QList<int>{210, 50, 40} << QList<int>{51, 102, 153};
+    QTest::newRow("grey") << QList<int>{300, 0, 60} << QList<int>{153, 153, 153};
+}
+
+void tst_Chooser::hslBoxes()
+{
+    QFETCH(QList<int>, hsl);
+    QFETCH(QList<int>, rgb);
+    const auto form = showForm();
+    withChooser(*form, [&](TColorChooser &chooser) {
+        typeInto(chooser.findChild<QSpinBox *>("hue"), QString::number(hsl[0]));
+        typeInto(chooser.findChild<QSpinBox *>("saturation"), QString::number(hsl[1]));
+        typeInto(chooser.findChild<QSpinBox *>("lightness"), QString::number(hsl[2]));
+        QCOMPARE(spinValues(chooser), rgb);
+        QCOMPARE(spinValues(chooser, "hue", "saturation", "lightness"), hsl);  // kept as typed
+        QCOMPARE(chooser.findChild<QLineEdit *>("typedColor")->text(),
+                 QColor(rgb[0], rgb[1], rgb[2]).name().toUpper());
+
+        // The other way: the typed components stay exact while the boxes
+        // show their hue, saturation and lightness (QColor's, in 0..255).
+        for (const QColor &sample : {QColor(255, 165, 0), QColor(1, 2, 3), QColor(200, 100, 101), QColor(17, 17, 17)}) {
+            typeColor(chooser, sample.red(), sample.green(), sample.blue());
+            QCOMPARE(spinValues(chooser), QList<int>({sample.red(), sample.green(), sample.blue()}));
+            const QList<int> shown = spinValues(chooser, "hue", "saturation", "lightness");
+            if (sample.hslHue() >= 0)
+                QVERIFY(std::abs(shown[0] - sample.hslHue()) <= 1);
+            // Half a per cent from rounding the box, half a step from QColor's.
+            QVERIFY(std::abs(shown[1] * 255 - sample.hslSaturation() * 100) <= 178);
+            QVERIFY(std::abs(shown[2] * 255 - sample.lightness() * 100) <= 178);
+        }
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::typedColours_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("colour");  // empty: refused
+    QTest::newRow("#RRGGBB") << "#FFA500" << "#FFA500";
+    QTest::newRow("RRGGBB, lower case") << "ffa500" << "#FFA500";
+    QTest::newRow("#RGB") << "#F80" << "#FF8800";
+    QTest::newRow("rgb()") << "rgb(1, 2, 3)" << "#010203";
+    QTest::newRow("a name in mixed case") << "DarkOrange" << "#FF8C00";
+    QTest::newRow("a starred name without its star") << "brass" << "#B5A642";
+    QTest::newRow("not hexadecimal") << "#GG0000" << "";
+    QTest::newRow("component out of range") << "rgb(256, 0, 0)" << "";
+    QTest::newRow("no such name") << "orangy" << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void tst_Chooser::typedColours()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, colour);
+    const auto form = showForm();
+    withChooser(*form, [&](TColorChooser &chooser) {
+        typeColor(chooser, 9, 8, 7);
+        const QSize size = chooser.size();
+        auto *field = chooser.findChild<QLineEdit *>("typedColor");
+        auto *error = chooser.findChild<QLabel *>("typedColorError");
+        QCOMPARE(field->text(), QStringLiteral("#090807"));
+        for (bool byEnter : {true, false}) {
+            typeInto(field, text);
+            if (byEnter)
+                QTest::keyClick(field, Qt::Key_Return);
+            else
+                QTest::keyClick(field, Qt::Key_Tab);  // the focus leaves
+            QVERIFY(chooser.isVisible());  // Enter in the field does not press OK
+            if (colour.isEmpty()) {
+                QCOMPARE(spinValues(chooser), QList<int>({9, 8, 7}));
+                QCOMPARE(error->text(), QStringLiteral("変換できません"));
+                QVERIFY(field->palette().color(QPalette::Base) != chooser.palette().color(QPalette::Base));
+                QCOMPARE(chooser.size(), size);
+                field->setFocus();
+                QTest::keyClick(field, Qt::Key_End);
+                QTest::keyClick(field, Qt::Key_X);  // any change of the text clears the mark
+                QCOMPARE(error->text(), QString());
+                QCOMPARE(field->palette().color(QPalette::Base), chooser.palette().color(QPalette::Base));
+            } else {
+                QCOMPARE(spinValues(chooser), components(colour));
+                QCOMPARE(field->text(), colour);
+                QCOMPARE(error->text(), QString());
+                typeColor(chooser, 9, 8, 7);
+            }
+        }
+        press(chooser, "cancel");
+    });
+    QCOMPARE(colorDialog(*form)->color(), 0);
+}
+
+void tst_Chooser::previewShowsNewAndOriginalColour()
+{
+    const auto form = showForm();
+    withChooser(*form, [](TColorChooser &chooser) {
+        typeColor(chooser, 255, 165, 0);
+        press(chooser, "ok");
+    });
+    withChooser(*form, [](TColorChooser &chooser) {
+        auto *preview = chooser.findChild<QFrame *>("preview");
+        auto *original = chooser.findChild<QFrame *>("originalPreview");
+        auto *nearest = chooser.findChild<QLabel *>("nearestName");
+        QCOMPARE(nearest->text(), QStringLiteral("orange"));
+        typeColor(chooser, 255, 200, 0);
+        QCOMPARE(preview->palette().color(QPalette::Window), QColor(255, 200, 0));
+        QCOMPARE(original->palette().color(QPalette::Window), QColor(255, 165, 0));
+        QCOMPARE(preview->accessibleName(), QStringLiteral("新しい色"));
+        QCOMPARE(original->accessibleName(), QStringLiteral("元の色"));
+        QCOMPARE(original->accessibleDescription(), QStringLiteral("#FFA500"));
+        // #FFC800 lies 5.0 from gold (#FFD700) by CIEDE2000.
+        QCOMPARE(nearest->text(), QStringLiteral("近い色 gold (ΔE 5.0)"));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::fieldClickAtBlackShowsAColour()
+{
+    const auto form = showForm();
+    withChooser(*form, [](TColorChooser &chooser) {
+        auto *field = chooser.findChild<QWidget *>("hueSaturationField");
+        QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
+        const QPoint noSaturation(0, field->height() - 1);
+        QTest::mouseClick(field, Qt::LeftButton, {}, noSaturation);
+        QCOMPARE(spinValues(chooser), QList<int>({255, 255, 255}));
+        // A drag that starts at black shows colours too.
+        typeColor(chooser, 0, 0, 0);
+        sendMouse(field, QEvent::MouseButtonPress, QPoint(field->width() / 3, 0), Qt::LeftButton);
+        sendMouse(field, QEvent::MouseMove, QPoint(field->width() / 3 + 1, 0), Qt::LeftButton);
+        sendMouse(field, QEvent::MouseButtonRelease, QPoint(field->width() / 3 + 1, 0), Qt::NoButton);
+        const QList<int> rgb = spinValues(chooser);
+        QCOMPARE(*std::max_element(rgb.begin(), rgb.end()), 255);
+        QCOMPARE(chooser.findChild<QSpinBox *>("lightness")->value(), 50);
+        // Away from black the brightness stays as it is.
+        typeColor(chooser, 0, 0, 128);
+        QTest::mouseClick(field, Qt::LeftButton, {}, noSaturation);
+        QCOMPARE(spinValues(chooser), QList<int>({128, 128, 128}));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::screenPickButton()
+{
+    const auto form = showForm();
+    withChooser(*form, [](TColorChooser &chooser) {
+        auto *button = chooser.findChild<QPushButton *>("pickFromScreen");
+        auto *picker = chooser.findChild<TScreenPicker *>();
+        QVERIFY(button && picker);
+        QCOMPARE(button->text(), QStringLiteral("スポイト(&P)"));
+        QCOMPARE(button->isEnabled(), picker->isAvailable());
+        if (!picker->isAvailable())
+            QCOMPARE(button->toolTip(), picker->unavailableReason());
+        else
+            QVERIFY(!button->toolTip().isEmpty());
+        typeColor(chooser, 1, 2, 3);
+        emit picker->cancelled();
+        QCOMPARE(spinValues(chooser), QList<int>({1, 2, 3}));
+        emit picker->picked(MakeColor(12, 34, 56));
+        QCOMPARE(spinValues(chooser), QList<int>({12, 34, 56}));
+        QCOMPARE(chooser.findChild<QLineEdit *>("typedColor")->text(), QStringLiteral("#0C2238"));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::windowManners()
+{
+    const auto form = showForm();
+    withChooser(*form, [](TColorChooser &chooser) {
+        QVERIFY(!(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(chooser.minimumSize(), chooser.maximumSize());
+        // Every control a user can reach has a name, and every caption an
+        // access key of its own.
+        QStringList keys;
+        for (QWidget *child : chooser.findChildren<QWidget *>()) {
+            const bool inSpinBox = qobject_cast<QSpinBox *>(child->parentWidget());
+            if (child->isVisible() && (child->focusPolicy() & Qt::TabFocus) && !inSpinBox)
+                QVERIFY2(!QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name).isEmpty(),
+                         child->metaObject()->className());
+            QString caption;
+            if (auto *label = qobject_cast<QLabel *>(child); label && label->buddy())
+                caption = label->text();
+            else if (auto *button = qobject_cast<QPushButton *>(child))
+                caption = button->text();
+            if (caption.isEmpty() || caption == QStringLiteral("OK") || caption == QStringLiteral("キャンセル"))
+                continue;  // Enter and Escape are their keys
+            const qsizetype amp = caption.indexOf(QLatin1String("(&"));
+            QVERIFY2(amp > 0, qPrintable(caption));
+            keys << caption.mid(amp + 2, 1).toUpper();
+        }
+        keys.sort();
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+        for (const char *key : {"R", "G", "U", "A", "B", "T", "P", "H"})
+            QVERIFY2(keys.contains(QLatin1String(key)), key);
+        press(chooser, "cancel");
+    });
 }
 
 void tst_Chooser::request()
@@ -190,18 +585,12 @@ void tst_Chooser::request()
     TColorDialog dialog(nullptr);
     dialog.setOptions(TColorDialog::cdFullOpen | TColorDialog::cdPreventFullOpen | TColorDialog::cdShowHelp
                       | TColorDialog::cdSolidColor | TColorDialog::cdAnyColor);
-    dialog.setCustomColor("ColorA", "FF");
-    dialog.setCustomColor("ColorB", "");
-    dialog.setCustomColor("ColorC", "not hex");
-    dialog.setCustomColor("ColorE", "00A5FF");
-    dialog.setCustomColor("ColorP", "FFFFFFFF");
-    dialog.setCustomColor("ColorQ", "123456");  // not a slot
     QWidget owner;
     const TChooseColorRequest request = dialog.request(&owner);
     QCOMPARE(request.flags, 415u);
     QCOMPARE(request.initialColor, 0);
     QCOMPARE(request.owner, &owner);
-    const TCustomColors expected = {255, -1, -1, -1, 0x00A5FF, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    const TCustomColors expected = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     QCOMPARE(request.customColors, expected);
 
     dialog.setOptions(TColorDialog::cdShowHelp);
