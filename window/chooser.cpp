@@ -663,8 +663,8 @@ void TColorChooser::layOut(unsigned flags)
     // The size fits the contents and stays while the chooser is open.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // Left column first, then the boxes row by row as they stand.
-    QWidget *const order[] = {m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue,
+    // The left column first, then the boxes row by row as they stand.
+    QWidget *const order[] = {m_customGrid->cell(CustomColorCount - 1), m_add, m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue,
                               m_typed, m_pick};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -777,13 +777,24 @@ void TColorChooser::showEvent(QShowEvent *event)
     place();
 }
 
-void TColorChooser::moveEvent(QMoveEvent *event)
+bool TColorChooser::event(QEvent *event)
 {
-    QDialog::moveEvent(event);
-    // A window manager adds its frame after the first placement: place the
-    // outer rectangle again once its size is known.
-    if (isVisible() && frameGeometry().size() != m_placedFrame)
+    const bool handled = QDialog::event(event);
+    // Where the window manager offers to minimise the chooser all the same,
+    // it comes straight back: minimised, it would hide the whole program
+    // behind a modal dialog that nobody can reach.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        activateWindow();
+    }
+    // A window manager adds its frame after the first placement, and Qt
+    // learns its size only when asked: once the chooser has moved or been
+    // activated, the outer rectangle is placed again if it has grown.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) && isVisible()
+        && frameGeometry().size() != m_placedFrame) {
         place();
+    }
+    return handled;
 }
 
 void TColorChooser::place()

@@ -44,7 +44,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void createBasicColours();

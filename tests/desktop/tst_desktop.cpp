@@ -1,11 +1,13 @@
 // The real program in a real X window: where the window stands, what the
 // swatches show on screen after keys and clicks, the chooser, a clean exit
-// with nothing printed, and no settings file left behind.
+// with nothing printed, and no settings file left behind; and the chooser's
+// frame under a real window manager.
 #include "xsession.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace {
@@ -38,6 +40,7 @@ class tst_Desktop : public QObject
 
 private slots:
     void session();
+    void chooserUnderWindowManager();
 
 private:
     void click(const TXSession &x, QPoint at)
@@ -45,6 +48,27 @@ private:
         x.xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
     }
     QColor pixel(const TXSession &x, QPoint at) { return x.screenshot().pixelColor(at); }
+
+    /// The numbers of an X property as xprop prints them ("= 1, 1, 20, 1").
+    QList<long> numbers(const TXSession &x, const QString &window, const char *property)
+    {
+        QList<long> values;
+        const QString text = x.run(QStringLiteral("xprop"), {"-id", window, QLatin1String(property)});
+        for (const QString &part : text.section(QLatin1Char('='), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+            values << part.trimmed().toLong(nullptr, 0);
+        return values;
+    }
+
+    /// The inner rectangle of a window on the screen, as xwininfo reports it.
+    QRect inner(const TXSession &x, const QString &window)
+    {
+        const QString info = x.run(QStringLiteral("xwininfo"), {"-id", window});
+        const auto field = [&info](const char *name) {
+            const QRegularExpression pattern(QLatin1String(name) + QStringLiteral(":\\s+(-?\\d+)"));
+            return pattern.match(info).captured(1).toInt();
+        };
+        return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height")};
+    }
 };
 
 void tst_Desktop::session()
@@ -100,6 +124,73 @@ void tst_Desktop::session()
     QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()), QString());
     QCOMPARE(filesUnder(x.home()).join(QLatin1Char(' ')), QString());
     QCOMPARE(filesUnder(x.configHome()), QStringList());
+}
+
+void tst_Desktop::chooserUnderWindowManager()
+{
+    TXSession x;
+    QVERIFY2(x.isReady(), "Xvfb or the session bus did not start");
+    QProcess openbox;
+    openbox.setProcessEnvironment(x.environment());
+    openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    QVERIFY(openbox.waitForStarted(5000));
+    QProcess program;
+    program.setProcessEnvironment(x.environment());
+    const auto cleanup = qScopeGuard([&] {
+        stop(program);
+        stop(openbox);
+    });
+
+    // The main window framed: wait for the frame before clicking in it.
+    const auto managed = [&x] {
+        return x.run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains(QStringLiteral("window id"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(managed(), 10000);
+    program.start(QStringLiteral(TINTARO_EXE), QStringList());
+    const QString window = x.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tintaro$"}).section('\n', 0, 0);
+    QVERIFY2(!window.isEmpty(), "no window titled Tintaro");
+    QTRY_COMPARE_WITH_TIMEOUT(numbers(x, window, "_NET_FRAME_EXTENTS").size(), 4, 10000);
+    const QRect form = inner(x, window);
+    click(x, form.topLeft() + QPoint(240 + 37, 24 + 12));  // "ダイアログ"
+    const QString chooser = x.xdotool({"search", "--sync", "--onlyvisible", "--name", QStringLiteral("^色の設定$")}).section('\n', 0, 0);
+    QVERIFY2(!chooser.isEmpty(), "the chooser did not open");
+    QTRY_COMPARE_WITH_TIMEOUT(numbers(x, chooser, "_NET_FRAME_EXTENTS").size(), 4, 10000);
+
+    // The outer rectangle, frame included, centred on the 1280 x 800 screen
+    // and a third of the free height down.
+    const QList<long> extents = numbers(x, chooser, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
+    const auto outer = [&] {
+        const QRect client = inner(x, chooser);
+        return client.adjusted(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]));
+    };
+    QVERIFY(extents[2] > 0);  // a title bar
+    const QSize size = outer().size();
+    QTRY_COMPARE(outer().topLeft(), QPoint((1280 - size.width()) / 2, (800 - size.height()) / 3));
+
+    // No minimise or maximise asked for: Motif functions 8 and 16 and
+    // decorations 32 and 64 are clear; the fixed size leaves no maximise.
+    const QList<long> motif = numbers(x, chooser, "_MOTIF_WM_HINTS");  // flags, functions, decorations, ...
+    QVERIFY(motif.size() >= 3);
+    QCOMPARE(motif[1] & (8 | 16), 0);
+    QCOMPARE(motif[2] & (32 | 64), 0);
+    const QString actions = x.run(QStringLiteral("xprop"), {"-id", chooser, "_NET_WM_ALLOWED_ACTIONS"});
+    QVERIFY2(!actions.contains(QStringLiteral("MAXIMIZE")), qPrintable(actions));
+    // openbox offers minimising all the same (and would take the main window
+    // with it): the chooser comes straight back, and so does the program.
+    x.xdotool({"windowminimize", chooser});
+    const auto shown = [&x](const QString &id) {
+        return x.run(QStringLiteral("xprop"), {"-id", id, "WM_STATE"}).contains(QStringLiteral("Normal"));
+    };
+    QTRY_VERIFY(shown(chooser));
+    QTRY_VERIFY(shown(window));
+    QCOMPARE(outer().size(), size);
+
+    x.xdotool({"windowfocus", "--sync", chooser});
+    x.xdotool({"key", "Escape"});
+    const auto closed = [&x] {
+        return x.xdotool({"search", "--onlyvisible", "--name", QStringLiteral("^色の設定$")}).isEmpty();
+    };
+    QTRY_VERIFY(closed());
 }
 
 QTEST_GUILESS_MAIN(tst_Desktop)

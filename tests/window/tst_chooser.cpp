@@ -253,6 +253,7 @@ void tst_Chooser::twoCustomColoursInOneOpeningTakeTwoSlots()
         press(chooser, "ok");
     });
     const auto stored = colorDialog(*form)->customColors();
+    QCOMPARE(int(stored.size()), 16);
     QCOMPARE(stored.at("ColorA"), std::string("1E140A"));
     QCOMPARE(stored.at("ColorB"), std::string("3C3228"));
     QCOMPARE(stored.at("ColorC"), std::string("FFFFFFFF"));
