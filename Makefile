@@ -71,6 +71,7 @@ soak: build
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
+	scripts/screenshot.sh $(BUILD) docs/chooser.png chooser
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,9 +1,11 @@
 #!/bin/sh
-# Takes the README screenshot: the real window under its own Xvfb.
-# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png
+# Takes a README screenshot of the real program under its own Xvfb: the main
+# window, or with "chooser" the colour chooser.
+# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser]
 set -eu
 build=${1:-build}
 out=${2:-docs/screenshot.png}
+what=${3:-window}
 fifo=$(mktemp -u)
 mkfifo "$fifo"
 Xvfb -displayfd 3 -screen 0 1024x700x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
@@ -15,12 +17,29 @@ trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$runtime"' EXIT
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$runtime"
 "$build/tintaro" &
 app=$!
-window=$(xdotool search --sync --name '^Tintaro$' | head -n 1)
+window=$(xdotool search --sync --onlyvisible --name '^Tintaro$' | head -n 1)
 sleep 1
-# A mix with a name, so every read-out shows something: "gold" from the list.
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key Tab Tab Tab Tab Tab Tab
-xdotool type gold
-sleep 0.5
-import -window "$window" "$out"
+if [ "$what" = chooser ]; then
+  # "ダイアログ", then a colour picked from the basic colours, one custom
+  # colour added, and a near colour typed, so the preview shows a near name.
+  x=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
+  y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
+  xdotool mousemove $((x + 277)) $((y + 36)) click 1 mousemove 0 0
+  chooser=$(xdotool search --sync --onlyvisible --name '^色の設定$' | head -n 1)
+  sleep 1
+  xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+  xdotool key alt+b Right Right Right Right Down space alt+a
+  xdotool key alt+t ctrl+a
+  xdotool type '#FFC800'
+  xdotool key Return alt+b
+  sleep 0.5
+  import -window "$chooser" "$out"
+else
+  # A mix with a name, so every read-out shows something: "gold" from the list.
+  xdotool key Tab Tab Tab Tab Tab Tab
+  xdotool type gold
+  sleep 0.5
+  import -window "$window" "$out"
+fi
 echo "$out"

@@ -618,8 +618,8 @@ void TColorChooser::layOut(unsigned flags)
     left->addSpacing(8);
     left->addWidget(m_customLabel);
     left->addWidget(m_customGrid);
-    left->addStretch();
     left->addWidget(m_add);
+    left->addStretch();
 
     // The field, the bar and the numbers are the "full open" part; without
     // full open a button opens it, and prevent-full-open disables that.
