@@ -40,7 +40,7 @@ public:
     /// Why picking cannot work here, in Japanese, for the button's tooltip; empty while available.
     QString unavailableReason() const;
     /// Starts one pick over `window`'s screen: the next left click anywhere on the screen picks that pixel;
-    /// Escape or a right click cancels. Exactly one of picked() or cancelled() follows. A call while a pick
+    /// Escape or a right click cancels. On X11 the arrow keys also move the pointer and Enter or Space picks. Exactly one of picked() or cancelled() follows. A call while a pick
     /// is running is ignored (that pick's own signal follows); a call while unavailable is cancelled at once.
     void start(QWidget *window);
 
@@ -65,6 +65,7 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void startGrab(QWidget *window);
     void tryGrab();
+    void keyPressed(int key);
     void readPixel(const QPointF &globalPosition);
     void releaseGrab();
 

@@ -82,6 +82,7 @@ private slots:
     void cleanupTestCase();
     void picksTheExactPixel_data();
     void picksTheExactPixel();
+    void picksWithTheKeyboard();
     void cancels_data();
     void cancels();
     void portalPick_data();
@@ -211,6 +212,24 @@ void tst_ScreenPick::picksTheExactPixel()
     QCOMPARE(picked.first().first().value<TColor>(), MakeColor(expected.red(), expected.green(), expected.blue()));
     verifyReleased();
     QCOMPARE(picked.count() + cancelled.count(), 1);
+}
+
+void tst_ScreenPick::picksWithTheKeyboard()
+{
+    if (!qFuzzyCompare(m_window.screen()->devicePixelRatio(), 1.0))
+        QSKIP("an arrow key moves the pointer by one device-independent pixel");
+    const QPoint map = findMap(m_session.screenshot());
+    QVERIFY2(map.x() >= 0, "the map is not on the screen");
+    TScreenPicker picker;
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    picker.start(&m_window);
+    QTRY_VERIFY(grabbed());
+    const QPoint at = map + QPoint(37, 21);
+    m_session.xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())});
+    m_session.xdotool({"key", "Right", "Right", "Down", "Left", "Return"});
+    QTRY_COMPARE(picked.count(), 1);
+    QCOMPARE(picked.first().first().value<TColor>(), MakeColor(152, 88, 90));  // map pixel 38, 22
+    verifyReleased();
 }
 
 void tst_ScreenPick::cancels_data()
