@@ -1,5 +1,6 @@
 #include "screenpicker.h"
 
+#include <QCursor>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -370,8 +371,7 @@ bool TScreenPicker::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
-            finish(std::nullopt);
+        keyPressed(static_cast<QKeyEvent *>(event)->key());
         return true;
     case QEvent::KeyRelease:
     case QEvent::MouseButtonDblClick:
@@ -379,6 +379,40 @@ bool TScreenPicker::eventFilter(QObject *watched, QEvent *event)
         return true;
     default:
         return QObject::eventFilter(watched, event);
+    }
+}
+
+void TScreenPicker::keyPressed(int key)
+{
+    // Without a mouse: the arrow keys move the pointer a pixel at a time,
+    // and Enter or Space picks the pixel under it.
+    QScreen *screen = m_grabber->screen();
+    const QPoint pointer = QCursor::pos(screen);
+    switch (key) {
+    case Qt::Key_Escape:
+        finish(std::nullopt);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        m_pressed.reset();
+        readPixel(pointer);
+        finish(m_pressed);
+        break;
+    case Qt::Key_Left:
+        QCursor::setPos(screen, pointer + QPoint(-1, 0));
+        break;
+    case Qt::Key_Right:
+        QCursor::setPos(screen, pointer + QPoint(1, 0));
+        break;
+    case Qt::Key_Up:
+        QCursor::setPos(screen, pointer + QPoint(0, -1));
+        break;
+    case Qt::Key_Down:
+        QCursor::setPos(screen, pointer + QPoint(0, 1));
+        break;
+    default:
+        break;
     }
 }
 
