@@ -85,6 +85,7 @@ private slots:
     void picksWithTheKeyboard();
     void cancels_data();
     void cancels();
+    void releasesWhenDestroyed();
     void portalPick_data();
     void portalPick();
     void portalUnavailable_data();
@@ -253,6 +254,16 @@ void tst_ScreenPick::cancels()
     verifyReleased();
     QCOMPARE(picked.count(), 0);
     QCOMPARE(cancelled.count(), 1);
+}
+
+void tst_ScreenPick::releasesWhenDestroyed()
+{
+    {
+        TScreenPicker picker;
+        picker.start(&m_window);
+        QTRY_VERIFY(grabbed());
+    }
+    verifyReleased();
 }
 
 bool tst_ScreenPick::startPortal(QProcess &portal, const QStringList &arguments)
