@@ -73,7 +73,8 @@ const std::array<TRowLab, NamedColorCount> &rowLab()
     return table;
 }
 
-// A lower bound of the square of Ciede2000(x, y), far cheaper to compute.
+// Whether Ciede2000(x, y) certainly exceeds a distance whose square is
+// given, by a lower bound far cheaper to compute than the difference.
 // With l, c and h the three weighted differences, the rotation term RT c h
 // has |RT| <= 2 sin 60 = sqrt 3, so dE^2 >= l^2 + (1 - sqrt 3 / 2)(c^2 + h^2).
 // When b >= 0 on both sides, both hues and so their mean lie in 0 .. 180
@@ -83,7 +84,7 @@ const std::array<TRowLab, NamedColorCount> &rowLab()
 // mean chroma and never more than 6.38 (G * C peaks at C = 16.6), so SC <=
 // 1 + 0.045 * (mean chroma + min(mean chroma / 2, 6.38)); and dC'^2 + dH'^2 =
 // da'^2 + db^2 >= da^2 + db^2.
-double lowerBoundSquared(const TLab &x, double xChroma, const TRowLab &y)
+bool certainlyFarther(const TLab &x, double xChroma, const TRowLab &y, double distanceSquared)
 {
     constexpr double maxSL = 1.75;
     const double k = x.b >= 0 && y.Lab.b >= 0 ? 0.999 : 0.13;  // 0.13 < 1 - sqrt 3 / 2
@@ -92,7 +93,8 @@ double lowerBoundSquared(const TLab &x, double xChroma, const TRowLab &y)
     const double l = (y.Lab.L - x.L) / maxSL;
     const double da = y.Lab.a - x.a;
     const double db = y.Lab.b - x.b;
-    return l * l + k * (da * da + db * db) / (maxSC * maxSC);
+    // l^2 + k (da^2 + db^2) / SC^2 > distance^2, without the division.
+    return k * (da * da + db * db) > (distanceSquared - l * l) * maxSC * maxSC;
 }
 
 } // namespace
@@ -207,9 +209,9 @@ TNearestColor NearestNamedColor(TColor color)
         if (row == guess)
             continue;
         const TRowLab &y = rows[std::size_t(row)];
-        // A row whose bound lies beyond the best distance so far cannot be
-        // nearer or tie; the slack keeps rounding from skipping a tie.
-        if (lowerBoundSquared(lab, chroma, y) > nearest.Distance * nearest.Distance * (1 + 1e-9) + 1e-12)
+        // A row certainly farther than the best so far cannot be nearer or
+        // tie; the slack keeps rounding from skipping a tie.
+        if (certainlyFarther(lab, chroma, y, nearest.Distance * nearest.Distance * (1 + 1e-9) + 1e-12))
             continue;
         const double distance = Ciede2000(lab, y.Lab);
         // Equal distances go to the later row.
