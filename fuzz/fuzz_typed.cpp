@@ -3,6 +3,7 @@
 // the reference's colour, and every text the program itself shows for a
 // colour reads back as that colour.
 #include "colour.h"
+#include "require.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -112,12 +113,6 @@ std::optional<TColor> reference(const std::string &input)
     if (found == names().end())
         return std::nullopt;
     return found->second;
-}
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
 }
 
 } // namespace
