@@ -3,6 +3,8 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_ARGS ?=
+# Warnings are errors here and in CI; a packager's plain cmake build keeps them warnings.
+STRICT     = -DTINTARO_WERROR=ON
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
            fonts-ipafont-gothic xvfb xauth xdotool imagemagick strace valgrind dpkg-dev \
@@ -25,7 +27,7 @@ deps:
 	fi
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT) $(CMAKE_ARGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
@@ -40,7 +42,7 @@ test: build build-sanitized
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
 $(ASAN_BUILD)/build.ninja:
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTINTARO_SANITIZE=ON
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTINTARO_SANITIZE=ON $(STRICT)
 
 build-sanitized: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD)
