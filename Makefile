@@ -50,11 +50,14 @@ build-sanitized: deps $(ASAN_BUILD)/build.ninja
 test-asan: build-sanitized
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
-# The fuzzer for a minute, starting from the committed seeds.
+# Each fuzzer for a minute, starting from the committed seeds.
 fuzz: build-sanitized
 	rm -rf $(ASAN_BUILD)/fuzz/corpus && mkdir -p $(ASAN_BUILD)/fuzz/corpus
 	$(ASAN_BUILD)/fuzz/fuzz_colour -max_total_time=60 -print_final_stats=1 \
 	    -dict=fuzz/colour.dict $(ASAN_BUILD)/fuzz/corpus fuzz/corpus
+	rm -rf $(ASAN_BUILD)/fuzz/corpus_typed && mkdir -p $(ASAN_BUILD)/fuzz/corpus_typed
+	$(ASAN_BUILD)/fuzz/fuzz_typed -max_total_time=60 -print_final_stats=1 \
+	    -dict=fuzz/typed.dict $(ASAN_BUILD)/fuzz/corpus_typed fuzz/corpus_typed
 
 # A .deb in $(BUILD)/, its dependencies from the libraries it links.
 package: build

@@ -78,7 +78,7 @@ const std::array<TRowLab, NamedColorCount> &rowLab()
 // With l, c and h the three weighted differences, the rotation term RT c h
 // has |RT| <= 2 sin 60 = sqrt 3, so dE^2 >= l^2 + (1 - sqrt 3 / 2)(c^2 + h^2).
 // When b >= 0 on both sides, both hues and so their mean lie in 0 .. 180
-// degrees, at least 85 from 275, where RT is below 2e-5 and the factor is
+// degrees, at least 95 from 275, where |RT| is below 2e-6 and the factor is
 // nearly 1. SL <= 1 + 0.015 * 2500 / sqrt 2520 < 1.75 for lightness in
 // 0 .. 100; SH <= SC (T < 1.95); the a' stretch 1 + G adds at most half the
 // mean chroma and never more than 6.38 (G * C peaks at C = 16.6), so SC <=
