@@ -3,7 +3,9 @@
 #include "colordialog.h"
 #include "controls.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QShowEvent>
 
 #include <algorithm>
@@ -68,22 +70,56 @@ const TLayoutRow &layoutRow(const char *name)
     return *row;
 }
 
+// "ＭＳ Ｐゴシック" where it is installed, else IPA's proportional Gothic. A
+// family that is asked for but missing costs a fallback search for every
+// script at every size before the next family is tried, so it is left out.
+const QStringList &designFamilies()
+{
+    static const QStringList families = [] {
+        QStringList list;
+        // By either of its names, without asking fontconfig to resolve one.
+        const QStringList installed = QFontDatabase::families();
+        if (installed.contains(QStringLiteral("ＭＳ Ｐゴシック")) || installed.contains(QStringLiteral("MS PGothic")))
+            list << QStringLiteral("ＭＳ Ｐゴシック");
+        list << QStringLiteral("IPAPGothic") << QStringLiteral("sans-serif");
+        return list;
+    }();
+    return families;
+}
+
 QFont designFont(int height)
 {
     QFont font;
-    // "ＭＳ Ｐゴシック" where it is installed, else IPA's proportional Gothic.
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("sans-serif")});
+    font.setFamilies(designFamilies());
     font.setPixelSize(height);
     font.setWeight(QFont::Normal);
     return font;
 }
+
+// QLineEdit lays its text out in the application's font while it is being
+// built, before it takes the font it is given. With the window's font standing
+// in as the application's until the controls exist, the platform's default
+// family is never resolved, which would cost its own engine and fallback list
+// before the first paint.
+class TApplicationFontWhileBuilding
+{
+public:
+    explicit TApplicationFontWhileBuilding(const QFont &font)
+    {
+        QApplication::setFont(font);
+    }
+    ~TApplicationFontWhileBuilding() { QApplication::setFont(m_saved); }
+
+private:
+    const QFont m_saved = QApplication::font();
+};
 
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
     : QScrollArea(parent)
 {
+    const TApplicationFontWhileBuilding buildingFont(designFont(WindowFontHeight));
     setWindowTitle(QStringLiteral("Tintaro"));
     setFont(designFont(WindowFontHeight));
     setFrameShape(QFrame::NoFrame);
