@@ -122,44 +122,44 @@ void tst_MainWindow::windowDesign()
     const QImage image = form->grab().toImage();
     const qreal ratio = image.devicePixelRatio();
     QCOMPARE(image.pixelColor(int(400 * ratio), int(540 * ratio)), form->palette().color(QPalette::Button));
-    QCOMPARE(form->ListBox1->count(), 147);
+    QCOMPARE(form.ListBox1->count(), 147);
     for (int row = 0; row < NamedColorCount; ++row)
-        QCOMPARE(form->ListBox1->item(row)->text().toStdString(), std::string(NameOfRow(row)));
+        QCOMPARE(form.ListBox1->item(row)->text().toStdString(), std::string(NameOfRow(row)));
 }
 
 void tst_MainWindow::startState()
 {
-    TForm1 hidden;
+    const TTestForm hidden(false);
     QCOMPARE(hidden.Panel1->color(), clBtnFace);  // before the shown notification
     QCOMPARE(ColorToRGB(clBtnFace), MakeColor(QApplication::palette().color(QPalette::Button).red(),
                                               QApplication::palette().color(QPalette::Button).green(),
                                               QApplication::palette().color(QPalette::Button).blue()));
 
     const auto form = showForm();
-    const TShown shown = TShown::of(*form);
+    const TShown shown = TShown::of(form);
     QCOMPARE(shown.sliders, QList<int>({0, 0, 0}));
     QCOMPARE(shown.values, QStringList({"0", "0", "0"}));
     QCOMPARE(shown.ten, QStringLiteral("0"));
     QCOMPARE(shown.rgb, QStringLiteral("0"));  // the designed text until the first change
     QVERIFY(shown.html.isEmpty());
     QVERIFY(shown.name.isEmpty());
-    for (TPanel *panel : {form->Panel1, form->Panel2, form->Panel3, form->Panel4}) {
+    for (TPanel *panel : {form.Panel1, form.Panel2, form.Panel3, form.Panel4}) {
         QCOMPARE(panel->color(), 0);
         QCOMPARE(pixelAtCentre(panel), QColor(Qt::black));
     }
-    QCOMPARE(form->ListBox1->itemIndex(), -1);
+    QCOMPARE(form.ListBox1->itemIndex(), -1);
 }
 
 void tst_MainWindow::focusAtStartAndTabOrder()
 {
     const auto form = showForm();
-    QCOMPARE(QApplication::focusWidget(), form->ScrollBar1);
+    QCOMPARE(QApplication::focusWidget(), form.ScrollBar1);
     QTest::keyClick(form->windowHandle(), Qt::Key_Right);
-    QCOMPARE(form->ScrollBar1->position(), 1);
-    QCOMPARE(form->lblR->text(), QStringLiteral("1"));
+    QCOMPARE(form.ScrollBar1->position(), 1);
+    QCOMPARE(form.lblR->text(), QStringLiteral("1"));
 
-    const QList<QWidget *> expected = {form->ScrollBar2, form->ScrollBar3, form->Button1, form->Button3,
-                                       form->Edit1, form->ListBox1, form->Edit2, form->ScrollBar1};
+    const QList<QWidget *> expected = {form.ScrollBar2, form.ScrollBar3, form.Button1, form.Button3,
+                                       form.Edit1, form.ListBox1, form.Edit2, form.ScrollBar1};
     for (QWidget *next : expected) {
         QTest::keyClick(form->windowHandle(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -189,7 +189,7 @@ void tst_MainWindow::sliderKeys()
     QFETCH(int, from);
     QFETCH(int, to);
     const auto form = showForm();
-    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3}) {
+    for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3}) {
         bar->setPosition(from);
         bar->setFocus();
         QSignalSpy changes(bar, &TScrollBar::changed);
@@ -197,13 +197,13 @@ void tst_MainWindow::sliderKeys()
         QCOMPARE(bar->position(), to);
         QCOMPARE(changes.count(), from == to ? 0 : 1);
     }
-    QCOMPARE(form->lblB->text(), QString::number(to));
+    QCOMPARE(form.lblB->text(), QString::number(to));
 }
 
 void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
 {
     const auto form = showForm();
-    TScrollBar *bar = form->ScrollBar2;
+    TScrollBar *bar = form.ScrollBar2;
     QList<int> seen;  // the position as the change handler sees it
     connect(bar, &TScrollBar::changed, bar, [&] { seen << bar->position(); });
     bar->setPosition(300);
@@ -212,13 +212,13 @@ void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
     bar->setPosition(0);
     bar->setPosition(7);
     QCOMPARE(seen, QList<int>({255, 0, 7}));
-    QCOMPARE(form->lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
+    QCOMPARE(form.lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
 }
 
 void tst_MainWindow::troughClicksAndDrag()
 {
     const auto form = showForm();
-    TScrollBar *bar = form->ScrollBar1;
+    TScrollBar *bar = form.ScrollBar1;
     const QRect thumbAtStart = subControlRect(bar, QStyle::SC_ScrollBarSlider);
     QVERIFY(thumbAtStart.isValid());
 
@@ -248,7 +248,7 @@ void tst_MainWindow::troughClicksAndDrag()
     for (qsizetype i = 1; i < seen.size(); ++i)
         QVERIFY(seen[i] > seen[i - 1]);
     QCOMPARE(seen.last(), bar->position());
-    QCOMPARE(form->lblR->text(), QString::number(bar->position()));
+    QCOMPARE(form.lblR->text(), QString::number(bar->position()));
 }
 
 void tst_MainWindow::mixing_data()
@@ -272,7 +272,7 @@ void tst_MainWindow::mixing()
     QFETCH(QStringList, keys);
     QFETCH(TShown, expected);
     const auto form = showForm();
-    const QList<TScrollBar *> bars = {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3};
+    const QList<TScrollBar *> bars = {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3};
     for (int i = 0; i < 3; ++i) {
         if (keys[i].isEmpty())
             continue;
@@ -282,29 +282,29 @@ void tst_MainWindow::mixing()
         for (const QString &key : keys[i].split(QLatin1Char(',')))
             QTest::keySequence(form->windowHandle(), QKeySequence::fromString(key));
     }
-    QCOMPARE(TShown::of(*form), expected);
-    QCOMPARE(pixelAtCentre(form->Panel1), QColor(GetRValue(expected.panel1), GetGValue(expected.panel1),
+    QCOMPARE(TShown::of(form), expected);
+    QCOMPARE(pixelAtCentre(form.Panel1), QColor(GetRValue(expected.panel1), GetGValue(expected.panel1),
                                                 GetBValue(expected.panel1)));
-    QCOMPARE(pixelAtCentre(form->Panel3), QColor(0, expected.sliders[1], 0));
+    QCOMPARE(pixelAtCentre(form.Panel3), QColor(0, expected.sliders[1], 0));
 }
 
 void tst_MainWindow::typedTextIsReplaced()
 {
     const auto form = showForm();
-    QTest::keyClicks(form->Edit1, "my name");
-    QTest::keyClicks(form->Edit2, "#123456");
-    QCOMPARE(form->Edit1->text(), QStringLiteral("my name"));
-    QCOMPARE(form->ScrollBar1->position(), 0);  // typing has no effect of its own
-    form->ScrollBar3->setPosition(255);
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 255, "blue"));
+    QTest::keyClicks(form.Edit1, "my name");
+    QTest::keyClicks(form.Edit2, "#123456");
+    QCOMPARE(form.Edit1->text(), QStringLiteral("my name"));
+    QCOMPARE(form.ScrollBar1->position(), 0);  // typing has no effect of its own
+    form.ScrollBar3->setPosition(255);
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 255, "blue"));
 }
 
 void tst_MainWindow::readoutsCanBeSelectedAndCopied()
 {
     const auto form = showForm();
-    form->ScrollBar3->setPosition(255);
+    form.ScrollBar3->setPosition(255);
     QCoreApplication::processEvents();  // the labels take their new size
-    for (TLabel *readout : {form->lblTen, form->lblRGB}) {
+    for (TLabel *readout : {form.lblTen, form.lblRGB}) {
         // A drag across the text selects it all; Ctrl+C copies it.
         const QPoint from(1, readout->height() / 2);
         const QPoint to(readout->width() - 1, readout->height() / 2);
@@ -316,11 +316,11 @@ void tst_MainWindow::readoutsCanBeSelectedAndCopied()
         QCOMPARE(QGuiApplication::clipboard()->text(), readout->text());
     }
     // The next change replaces the text, and the selection with it.
-    form->ScrollBar1->setPosition(1);
-    QCOMPARE(form->lblTen->text(), QStringLiteral("16711681"));
-    QVERIFY(!form->lblTen->hasSelectedText());
-    QVERIFY(!form->lblR->hasSelectedText());
-    QCOMPARE(form->lblR->textInteractionFlags(), Qt::NoTextInteraction);  // value labels are plain
+    form.ScrollBar1->setPosition(1);
+    QCOMPARE(form.lblTen->text(), QStringLiteral("16711681"));
+    QVERIFY(!form.lblTen->hasSelectedText());
+    QVERIFY(!form.lblR->hasSelectedText());
+    QCOMPARE(form.lblR->textInteractionFlags(), Qt::NoTextInteraction);  // value labels are plain
 }
 
 void tst_MainWindow::swatchesDescribeTheirColour()
@@ -329,15 +329,15 @@ void tst_MainWindow::swatchesDescribeTheirColour()
     const auto description = [](QWidget *panel) {
         return QAccessible::queryAccessibleInterface(panel)->text(QAccessible::Description);
     };
-    QCOMPARE(description(form->Panel1), QStringLiteral("#000000 black"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->Panel1)->text(QAccessible::Name), QStringLiteral("混ぜた色"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->Panel1)->role(), QAccessible::Graphic);
-    form->ScrollBar1->setPosition(255);
-    form->ScrollBar2->setPosition(215);
-    QCOMPARE(description(form->Panel1), QStringLiteral("#FFD700 gold"));
-    QCOMPARE(description(form->Panel2), QStringLiteral("#FF0000 red"));
-    QCOMPARE(description(form->Panel3), QStringLiteral("#00D700"));
-    TForm1 hidden;  // before the shown notification: the button face, resolved
+    QCOMPARE(description(form.Panel1), QStringLiteral("#000000 black"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(form.Panel1)->text(QAccessible::Name), QStringLiteral("混ぜた色"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(form.Panel1)->role(), QAccessible::Graphic);
+    form.ScrollBar1->setPosition(255);
+    form.ScrollBar2->setPosition(215);
+    QCOMPARE(description(form.Panel1), QStringLiteral("#FFD700 gold"));
+    QCOMPARE(description(form.Panel2), QStringLiteral("#FF0000 red"));
+    QCOMPARE(description(form.Panel3), QStringLiteral("#00D700"));
+    const TTestForm hidden(false);  // before the shown notification: the button face, resolved
     QCOMPARE(description(hidden.Panel1),
              QString::fromStdString(ColorToHtml(ColorToRGB(clBtnFace))));
 }
@@ -345,12 +345,12 @@ void tst_MainWindow::swatchesDescribeTheirColour()
 void tst_MainWindow::scrollsWhenSmallerThanContents()
 {
     const auto form = showForm();
-    const QPoint panelAt = form->Panel1->mapTo(form.get(), QPoint());
+    const QPoint panelAt = form.Panel1->mapTo(form.get(), QPoint());
     form->resize(1000, 700);
     QCoreApplication::processEvents();
     QVERIFY(!form->horizontalScrollBar()->isVisible() && !form->verticalScrollBar()->isVisible());
-    QCOMPARE(form->Panel1->mapTo(form.get(), QPoint()), panelAt);
-    QCOMPARE(form->Panel1->size(), QSize(353, 337));
+    QCOMPARE(form.Panel1->mapTo(form.get(), QPoint()), panelAt);
+    QCOMPARE(form.Panel1->size(), QSize(353, 337));
 
     form->resize(768, 600);
     QCoreApplication::processEvents();
@@ -365,16 +365,16 @@ void tst_MainWindow::scrollsWhenSmallerThanContents()
     form->horizontalScrollBar()->setValue(100);
     form->verticalScrollBar()->setValue(50);
     // Scrolling moves all controls together; none moves within the contents.
-    QCOMPARE(form->Panel1->mapTo(form.get(), QPoint()), panelAt - QPoint(100, 50));
-    QCOMPARE(form->Button1->mapTo(form.get(), QPoint()), QPoint(96 - 100, 24 - 50));
-    QCOMPARE(form->Panel1->pos(), QPoint(416, 24));
+    QCOMPARE(form.Panel1->mapTo(form.get(), QPoint()), panelAt - QPoint(100, 50));
+    QCOMPARE(form.Button1->mapTo(form.get(), QPoint()), QPoint(96 - 100, 24 - 50));
+    QCOMPARE(form.Panel1->pos(), QPoint(416, 24));
 }
 
 void tst_MainWindow::exceptionInHandlerIsShown()
 {
     const auto form = showForm();
     // A handler whose conversion fails, on the green slider.
-    connect(form->ScrollBar2, &TScrollBar::changed, form.get(), [] { HexToInt("zz"); });
+    connect(form.ScrollBar2, &TScrollBar::changed, form.get(), [] { HexToInt("zz"); });
     QString caption, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
@@ -387,7 +387,7 @@ void tst_MainWindow::exceptionInHandlerIsShown()
         buttons = box->standardButtons();
         QTest::keyClick(box, Qt::Key_Return);
     });
-    form->ScrollBar2->setFocus();
+    form.ScrollBar2->setFocus();
     QTest::keyClick(form->windowHandle(), Qt::Key_End);
     QCOMPARE(text, QStringLiteral("変換できません."));
     QCOMPARE(caption, static_cast<TApplication *>(qApp)->title());
@@ -396,10 +396,10 @@ void tst_MainWindow::exceptionInHandlerIsShown()
     QVERIFY(!QApplication::activeModalWidget());
     // The program goes on: the window handler ran before the failing one,
     // and the next key is handled.
-    QCOMPARE(form->lblG->text(), QStringLiteral("255"));
-    form->ScrollBar1->setFocus();
+    QCOMPARE(form.lblG->text(), QStringLiteral("255"));
+    form.ScrollBar1->setFocus();
     QTest::keyClick(form->windowHandle(), Qt::Key_End);
-    QCOMPARE(form->Edit1->text(), QStringLiteral("yellow"));
+    QCOMPARE(form.Edit1->text(), QStringLiteral("yellow"));
 
     QCOMPARE(TApplication::exceptionText(QStringLiteral("終わり.")), QStringLiteral("終わり."));
     QCOMPARE(TApplication::exceptionText(QStringLiteral("a-")), QStringLiteral("a-"));  // '-' sorts before '.'
@@ -431,21 +431,21 @@ void tst_MainWindow::closingEndsTheProgram()
     // Run the real event loop: it must end, with status 0, when the main
     // window closes, by "おわり" or by the close box.
     QGuiApplication::setQuitOnLastWindowClosed(true);
-    const auto runUntilClosed = [](const std::function<void(TForm1 &)> &close) {
+    const auto runUntilClosed = [](const std::function<void(const TTestForm &)> &close) {
         const auto form = showForm();
-        QTimer::singleShot(0, form.get(), [&] { close(*form); });
+        QTimer::singleShot(0, form.get(), [&] { close(form); });
         QTimer guard;  // never hang
         guard.callOnTimeout(qApp, [] { QCoreApplication::exit(1); });
         guard.start(5000);
         const int status = QApplication::exec();
         return std::make_pair(status, form->isVisible());
     };
-    QCOMPARE(runUntilClosed([](TForm1 &form) { QTest::mouseClick(form.Button1, Qt::LeftButton); }),
+    QCOMPARE(runUntilClosed([](const TTestForm &form) { QTest::mouseClick(form.Button1, Qt::LeftButton); }),
              std::make_pair(0, false));
-    QCOMPARE(runUntilClosed([](TForm1 &form) {
+    QCOMPARE(runUntilClosed([](const TTestForm &form) {
                  // The close box: the window system asks the window to close.
                  QCloseEvent close;
-                 QApplication::sendEvent(form.windowHandle(), &close);
+                 QApplication::sendEvent(form->windowHandle(), &close);
              }),
              std::make_pair(0, false));
 }
