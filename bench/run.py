@@ -17,6 +17,7 @@ In-process figures come from bench_handlers (QBENCHMARK, offscreen).
 Usage: bench/run.py BUILD_DIR [RUNS]
 """
 import os
+import random
 import re
 import shutil
 import statistics
@@ -30,12 +31,28 @@ runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
 
 
 def start_xvfb():
+    # A display number that no other server holds, by lock file or by abstract
+    # socket: servers in other containers share the abstract socket names but
+    # not /tmp, and a client tries the abstract socket first.
+    with open("/proc/net/unix") as table:
+        taken = table.read()
+    number = random.randrange(200, 30000)
+    while os.path.exists("/tmp/.X%d-lock" % number) or "/tmp/.X11-unix/X%d\n" % number in taken:
+        number = random.randrange(200, 30000)
     read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                              pass_fds=(write,), stderr=subprocess.DEVNULL)
+    server = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write), "-screen", "0", "1280x800x24",
+                               "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
-    display = os.read(read, 64).decode().strip()
+    # The server writes the number and the newline separately, and gives up
+    # if the pipe has closed in between.
+    display = b""
+    while not display.endswith(b"\n"):
+        chunk = os.read(read, 64)
+        if not chunk:
+            break
+        display += chunk
     os.close(read)
+    display = display.decode().strip()
     return server, display
 
 
@@ -74,8 +91,8 @@ programs = [(name, os.path.join(build, "bench", "startup_" + name)) for name in 
 times = {name: [] for name, _ in programs}
 memory = {name: [] for name, _ in programs}
 counts = {}
-# Another Xvfb starting at the same moment on a shared machine can take the
-# display number that ours was given; a new server gets a new number.
+# Another Xvfb starting at the same moment on a shared machine can still take
+# the display number that ours was given; a new server gets a new number.
 for attempt in range(3):
     server, display = start_xvfb()
     env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime)
