@@ -141,18 +141,18 @@ rows = []
 for yardstick, label, target in (("text", "the window with a line of Japanese text", "<= 1.10 x"),
                                  ("bare", "the bare window", "")):
     rows.append(("time to first map against %s" % label,
-                 "%.2f x (%.1f ms vs %.1f ms)" % (pairwise(times, yardstick), median(times, "tintaro"),
+                 "%.3f x (%.1f ms vs %.1f ms)" % (pairwise(times, yardstick), median(times, "tintaro"),
                                                  median(times, yardstick)), target))
 for yardstick, label, target in (("text", "the window with a line of Japanese text", "<= 1.05 x"),
                                  ("bare", "the bare window", "")):
     rows.append(("peak resident memory against %s" % label,
-                 "%.2f x (%.1f MiB vs %.1f MiB)" % (pairwise(memory, yardstick), median(memory, "tintaro"),
+                 "%.3f x (%.1f MiB vs %.1f MiB)" % (pairwise(memory, yardstick), median(memory, "tintaro"),
                                                    median(memory, yardstick)), target))
 if all(counts.values()):
     for yardstick, label, target in (("text", "the window with a line of Japanese text", "<= 1.10 x"),
                                      ("bare", "the bare window", "")):
         rows.append(("instructions to the first paint against %s" % label,
-                     "%.2f x (%.1f M vs %.1f M)" % (counts["tintaro"] / counts[yardstick], counts["tintaro"] / 1e6,
+                     "%.3f x (%.1f M vs %.1f M)" % (counts["tintaro"] / counts[yardstick], counts["tintaro"] / 1e6,
                                                    counts[yardstick] / 1e6), target))
 rows += [
     ("slider change / pick (ScrollBar1Change / a row selected + ListBox1Click)",
