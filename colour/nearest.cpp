@@ -10,11 +10,23 @@ namespace {
 constexpr double pi = std::numbers::pi;
 constexpr double degree = pi / 180;
 
-// IEC 61966-2-1 decoding of one 8-bit component to linear light, 0 .. 1.
+// IEC 61966-2-1 decoding of each 8-bit component to linear light, 0 .. 1.
+const std::array<double, 256> &linearComponents()
+{
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> linear{};
+        for (int component = 0; component < 256; ++component) {
+            const double c = component / 255.0;
+            linear[std::size_t(component)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return linear;
+    }();
+    return table;
+}
+
 double linearComponent(int component)
 {
-    const double c = component / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    return linearComponents()[std::size_t(component)];
 }
 
 // The CIE Lab companding of a ratio to the white point's coordinate, with
@@ -61,21 +73,28 @@ const std::array<TRowLab, NamedColorCount> &rowLab()
     return table;
 }
 
-// A lower bound of the square of Ciede2000(x, y), far cheaper to compute.
+// Whether Ciede2000(x, y) certainly exceeds a distance whose square is
+// given, by a lower bound far cheaper to compute than the difference.
 // With l, c and h the three weighted differences, the rotation term RT c h
 // has |RT| <= 2 sin 60 = sqrt 3, so dE^2 >= l^2 + (1 - sqrt 3 / 2)(c^2 + h^2).
-// SL <= 1 + 0.015 * 2500 / sqrt 2520 < 1.75 for lightness in 0 .. 100; SH <=
-// SC (T < 1.95) and SC <= 1 + 0.045 * 1.5 * mean chroma, since a' stretches
-// a by at most 1.5; and dC'^2 + dH'^2 = da'^2 + db^2 >= da^2 + db^2.
-double lowerBoundSquared(const TLab &x, double xChroma, const TRowLab &y)
+// When b >= 0 on both sides, both hues and so their mean lie in 0 .. 180
+// degrees, at least 95 from 275, where |RT| is below 2e-6 and the factor is
+// nearly 1. SL <= 1 + 0.015 * 2500 / sqrt 2520 < 1.75 for lightness in
+// 0 .. 100; SH <= SC (T < 1.95); the a' stretch 1 + G adds at most half the
+// mean chroma and never more than 6.38 (G * C peaks at C = 16.6), so SC <=
+// 1 + 0.045 * (mean chroma + min(mean chroma / 2, 6.38)); and dC'^2 + dH'^2 =
+// da'^2 + db^2 >= da^2 + db^2.
+bool certainlyFarther(const TLab &x, double xChroma, const TRowLab &y, double distanceSquared)
 {
     constexpr double maxSL = 1.75;
-    constexpr double k = 0.13;  // below 1 - sqrt 3 / 2 = 0.1340
-    const double maxSC = 1 + 0.045 * 1.5 * (xChroma + y.Chroma) / 2;
+    const double k = x.b >= 0 && y.Lab.b >= 0 ? 0.999 : 0.13;  // 0.13 < 1 - sqrt 3 / 2
+    const double meanChroma = (xChroma + y.Chroma) / 2;
+    const double maxSC = 1 + 0.045 * (meanChroma + std::min(meanChroma / 2, 6.38));
     const double l = (y.Lab.L - x.L) / maxSL;
     const double da = y.Lab.a - x.a;
     const double db = y.Lab.b - x.b;
-    return l * l + k * (da * da + db * db) / (maxSC * maxSC);
+    // l^2 + k (da^2 + db^2) / SC^2 > distance^2, without the division.
+    return k * (da * da + db * db) > (distanceSquared - l * l) * maxSC * maxSC;
 }
 
 } // namespace
@@ -190,9 +209,9 @@ TNearestColor NearestNamedColor(TColor color)
         if (row == guess)
             continue;
         const TRowLab &y = rows[std::size_t(row)];
-        // A row whose bound lies beyond the best distance so far cannot be
-        // nearer or tie; the slack keeps rounding from skipping a tie.
-        if (lowerBoundSquared(lab, chroma, y) > nearest.Distance * nearest.Distance * (1 + 1e-9) + 1e-12)
+        // A row certainly farther than the best so far cannot be nearer or
+        // tie; the slack keeps rounding from skipping a tie.
+        if (certainlyFarther(lab, chroma, y, nearest.Distance * nearest.Distance * (1 + 1e-9) + 1e-12))
             continue;
         const double distance = Ciede2000(lab, y.Lab);
         // Equal distances go to the later row.

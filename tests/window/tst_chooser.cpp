@@ -21,10 +21,10 @@
 namespace {
 
 /// Clicks "ダイアログ" and runs action on the open chooser; action must close it.
-void withChooser(TForm1 &form, const std::function<void(TColorChooser &)> &action)
+void withChooser(const TTestForm &form, const std::function<void(TColorChooser &)> &action)
 {
     bool ran = false;
-    QTimer::singleShot(0, &form, [&] {
+    QTimer::singleShot(0, form.get(), [&] {
         auto *chooser = qobject_cast<TColorChooser *>(QApplication::activeModalWidget());
         QVERIFY(chooser);
         // The offscreen platform leaves the focus with the main window.
@@ -37,7 +37,7 @@ void withChooser(TForm1 &form, const std::function<void(TColorChooser &)> &actio
             QFAIL("the chooser was left open");
         }
     });
-    QTest::mouseClick(form.findChild<TButton *>("Button3"), Qt::LeftButton);
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
     QVERIFY(ran);
 }
 
@@ -50,11 +50,6 @@ void typeColor(TColorChooser &chooser, int red, int green, int blue)
         box->selectAll();
         QTest::keyClicks(box, QString::number(value));
     }
-}
-
-TColorDialog *colorDialog(TForm1 &form)
-{
-    return form.findChild<TColorDialog *>();
 }
 
 void press(TColorChooser &chooser, const char *button)
@@ -130,16 +125,16 @@ private slots:
 void tst_Chooser::firstOpeningShowsBlackAndIsModal()
 {
     const auto form = showForm();
-    form->ScrollBar1->setPosition(200);
-    form->ScrollBar2->setPosition(100);
-    withChooser(*form, [&](TColorChooser &chooser) {
+    form.ScrollBar1->setPosition(200);
+    form.ScrollBar2->setPosition(100);
+    withChooser(form, [&](TColorChooser &chooser) {
         QCOMPARE(chooser.color(), 0);
         QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
         QVERIFY(chooser.isModal());
         QCOMPARE(chooser.parentWidget(), form.get());
         // The main window takes no input while the chooser is open.
         QTest::keyClick(form->windowHandle(), Qt::Key_End);
-        QCOMPARE(form->ScrollBar1->position(), 200);
+        QCOMPARE(form.ScrollBar1->position(), 200);
         // Full open with prevent-full-open: the colour part is open, with no
         // button to open it; Help is there and does nothing.
         QVERIFY(!chooser.findChild<QPushButton *>("defineCustomColors"));
@@ -148,102 +143,102 @@ void tst_Chooser::firstOpeningShowsBlackAndIsModal()
         QVERIFY(chooser.isVisible());
         QTest::keyClick(&chooser, Qt::Key_Escape);
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(200, 100, 0, ""));
+    QCOMPARE(TShown::of(form), TShown::settled(200, 100, 0, ""));
     QTRY_COMPARE(QApplication::activeWindow(), form.get());
-    QCOMPARE(QApplication::focusWidget(), form->Button3);
+    QCOMPARE(QApplication::focusWidget(), form.Button3);
 }
 
 void tst_Chooser::confirmedColourMovesTheSliders()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 255, 165, 0);
         QCOMPARE(chooser.color(), MakeColor(255, 165, 0));
         press(chooser, "ok");
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(255, 165, 0, "orange"));
-    QCOMPARE(colorDialog(*form)->color(), MakeColor(255, 165, 0));
+    QCOMPARE(TShown::of(form), TShown::settled(255, 165, 0, "orange"));
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(255, 165, 0));
 
-    form->ScrollBar3->setPosition(77);  // the mix is not what the chooser opens with
-    withChooser(*form, [](TColorChooser &chooser) {
+    form.ScrollBar3->setPosition(77);  // the mix is not what the chooser opens with
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
         typeColor(chooser, 1, 2, 3);
         QTest::keyClick(&chooser, Qt::Key_Return);  // OK is the default button
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(1, 2, 3, ""));
+    QCOMPARE(TShown::of(form), TShown::settled(1, 2, 3, ""));
 }
 
 void tst_Chooser::confirmingTheShownColourOrCancellingChangesNothing()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 0, 0, 128);
         press(chooser, "ok");
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
 
     int runs = 0;
-    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3})
+    for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3})
         connect(bar, &TScrollBar::changed, form.get(), [&runs] { ++runs; });
-    withChooser(*form, [](TColorChooser &chooser) { press(chooser, "ok"); });
+    withChooser(form, [](TColorChooser &chooser) { press(chooser, "ok"); });
     QCOMPARE(runs, 0);
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
 
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 9, 9, 9);
         press(chooser, "cancel");
     });
     QCOMPARE(runs, 0);
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
-    QCOMPARE(colorDialog(*form)->color(), MakeColor(0, 0, 128));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(0, 0, 128));
 
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(spinValues(chooser), QList<int>({0, 0, 128}));  // the cancelled colour is gone
         chooser.close();  // the close box cancels too
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
 }
 
 void tst_Chooser::customColoursAcrossOpenings()
 {
     const auto form = showForm();
-    QVERIFY(colorDialog(*form)->customColors().empty());
-    withChooser(*form, [](TColorChooser &chooser) {
+    QVERIFY(form.ColorDialog1->customColors().empty());
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("空き"));
         typeColor(chooser, 255, 165, 0);
         press(chooser, "addCustomColor");
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));
         press(chooser, "ok");
     });
-    const auto &stored = colorDialog(*form)->customColors();
+    const auto &stored = form.ColorDialog1->customColors();
     QCOMPARE(int(stored.size()), 16);
     QCOMPARE(stored.at("ColorA"), std::string("00A5FF"));  // blue, green, red
     QCOMPARE(stored.at("ColorP"), std::string("FFFFFFFF"));  // an empty slot stays -1
-    const TCustomColors offered = colorDialog(*form)->request(nullptr).customColors;
+    const TCustomColors offered = form.ColorDialog1->request(nullptr).customColors;
     QCOMPARE(offered[0], MakeColor(255, 165, 0));
     QCOMPARE(offered[15], -1);
 
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));  // kept from the OK
         typeColor(chooser, 1, 2, 3);
         press(chooser, "addCustomColor");
         QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("#010203"));
         press(chooser, "cancel");
     });
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("空き"));  // lost with the cancel
         // Pressing a custom colour makes it current.
         QTest::mouseClick(chooser.findChild<QAbstractButton *>("ColorA"), Qt::LeftButton);
         QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
         press(chooser, "ok");
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(255, 165, 0, "orange"));
+    QCOMPARE(TShown::of(form), TShown::settled(255, 165, 0, "orange"));
 }
 
 void tst_Chooser::twoCustomColoursInOneOpeningTakeTwoSlots()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 10, 20, 30);
         press(chooser, "addCustomColor");
         typeColor(chooser, 40, 50, 60);
@@ -252,7 +247,7 @@ void tst_Chooser::twoCustomColoursInOneOpeningTakeTwoSlots()
         QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("#28323C"));
         press(chooser, "ok");
     });
-    const auto stored = colorDialog(*form)->customColors();
+    const auto stored = form.ColorDialog1->customColors();
     QCOMPARE(int(stored.size()), 16);
     QCOMPARE(stored.at("ColorA"), std::string("1E140A"));
     QCOMPARE(stored.at("ColorB"), std::string("3C3228"));
@@ -262,7 +257,7 @@ void tst_Chooser::twoCustomColoursInOneOpeningTakeTwoSlots()
 void tst_Chooser::basicColourPickedByMouseAndKeys()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         const QList<QAbstractButton *> grid = cells(chooser, "basicColors");
         QCOMPARE(grid.size(), 48);
         // Every cell names its colour, and the sixteen HTML basic colours are there.
@@ -311,7 +306,7 @@ void tst_Chooser::basicColourPickedByMouseAndKeys()
 void tst_Chooser::gridsAreOneTabStopEach()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         const QList<QAbstractButton *> basic = cells(chooser, "basicColors");
         const QList<QAbstractButton *> custom = cells(chooser, "customColors");
         QTest::mouseClick(basic[5], Qt::LeftButton);
@@ -395,7 +390,7 @@ void tst_Chooser::hslBoxes()
     QFETCH(QList<int>, hsl);
     QFETCH(QList<int>, rgb);
     const auto form = showForm();
-    withChooser(*form, [&](TColorChooser &chooser) {
+    withChooser(form, [&](TColorChooser &chooser) {
         typeInto(chooser.findChild<QSpinBox *>("hue"), QString::number(hsl[0]));
         typeInto(chooser.findChild<QSpinBox *>("saturation"), QString::number(hsl[1]));
         typeInto(chooser.findChild<QSpinBox *>("lightness"), QString::number(hsl[2]));
@@ -441,7 +436,7 @@ void tst_Chooser::typedColours()
     QFETCH(QString, text);
     QFETCH(QString, colour);
     const auto form = showForm();
-    withChooser(*form, [&](TColorChooser &chooser) {
+    withChooser(form, [&](TColorChooser &chooser) {
         typeColor(chooser, 9, 8, 7);
         const QSize size = chooser.size();
         auto *field = chooser.findChild<QLineEdit *>("typedColor");
@@ -473,17 +468,17 @@ void tst_Chooser::typedColours()
         }
         press(chooser, "cancel");
     });
-    QCOMPARE(colorDialog(*form)->color(), 0);
+    QCOMPARE(form.ColorDialog1->color(), 0);
 }
 
 void tst_Chooser::previewShowsNewAndOriginalColour()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 255, 165, 0);
         press(chooser, "ok");
     });
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         auto *preview = chooser.findChild<QFrame *>("preview");
         auto *original = chooser.findChild<QFrame *>("originalPreview");
         auto *nearest = chooser.findChild<QLabel *>("nearestName");
@@ -503,7 +498,7 @@ void tst_Chooser::previewShowsNewAndOriginalColour()
 void tst_Chooser::fieldClickAtBlackShowsAColour()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         auto *field = chooser.findChild<QWidget *>("hueSaturationField");
         QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
         const QPoint noSaturation(0, field->height() - 1);
@@ -528,7 +523,7 @@ void tst_Chooser::fieldClickAtBlackShowsAColour()
 void tst_Chooser::screenPickButton()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         auto *button = chooser.findChild<QPushButton *>("pickFromScreen");
         auto *picker = chooser.findChild<TScreenPicker *>();
         QVERIFY(button && picker);
@@ -551,7 +546,7 @@ void tst_Chooser::screenPickButton()
 void tst_Chooser::windowManners()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         QVERIFY(!(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(chooser.minimumSize(), chooser.maximumSize());
         // Every control a user can reach has a name, and every caption an
@@ -621,7 +616,7 @@ void tst_Chooser::placement()
 void tst_Chooser::chooserIsPlacedOnItsMonitor()
 {
     const auto form = showForm();
-    withChooser(*form, [&](TColorChooser &chooser) {
+    withChooser(form, [&](TColorChooser &chooser) {
         const QRect monitor = form->screen()->geometry();
         QCOMPARE(chooser.frameGeometry().topLeft(),
                  TColorDialog::chooserPosition(monitor, chooser.frameGeometry().size()));
