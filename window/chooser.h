@@ -13,13 +13,9 @@
 
 #include <QDialog>
 
-#include <array>
-
-class QAbstractButton;
 class QFrame;
 class QGridLayout;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class TBrightnessBar;
