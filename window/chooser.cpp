@@ -333,6 +333,7 @@ public:
         }
         // The grid's caption and a click between cells reach the current cell.
         setFocusPolicy(Qt::ClickFocus);
+        setAccessibleDescription(QStringLiteral("矢印キーで色を移り、スペースか Enter で選びます"));
         makeTabStop(0);
         connect(m_group, &QButtonGroup::idClicked, this, &TSwatchGrid::picked);
     }
