@@ -36,29 +36,30 @@ QString html(TColor color)
     return QString::fromStdString(ColorToHtml(color));
 }
 
-constexpr TColor fromHtml(unsigned rgb)
+// Eight columns, a row per family of hues and one of greys, as #RRGGBB. The
+// sixteen HTML basic colour keywords are all here; the others are the named
+// colours most used on web pages, so every cell has a name to look up:
+// maroon brown firebrick crimson red tomato salmon pink / chocolate sienna
+// darkorange orange gold yellow khaki olive / darkgreen green forestgreen
+// seagreen limegreen lime yellowgreen teal / aqua turquoise deepskyblue
+// dodgerblue steelblue royalblue blue navy / midnightblue slateblue indigo
+// purple darkviolet orchid fuchsia deeppink / black darkslategray dimgray
+// gray darkgray silver lightgray white.
+constexpr int BasicColumns = 8;
+constexpr std::array<unsigned, 48> BasicColors = {
+    0x800000, 0xA52A2A, 0xB22222, 0xDC143C, 0xFF0000, 0xFF6347, 0xFA8072, 0xFFC0CB,
+    0xD2691E, 0xA0522D, 0xFF8C00, 0xFFA500, 0xFFD700, 0xFFFF00, 0xF0E68C, 0x808000,
+    0x006400, 0x008000, 0x228B22, 0x2E8B57, 0x32CD32, 0x00FF00, 0x9ACD32, 0x008080,
+    0x00FFFF, 0x40E0D0, 0x00BFFF, 0x1E90FF, 0x4682B4, 0x4169E1, 0x0000FF, 0x000080,
+    0x191970, 0x6A5ACD, 0x4B0082, 0x800080, 0x9400D3, 0xDA70D6, 0xFF00FF, 0xFF1493,
+    0x000000, 0x2F4F4F, 0x696969, 0x808080, 0xA9A9A9, 0xC0C0C0, 0xD3D3D3, 0xFFFFFF,
+};
+
+TColor basicColor(int cell)
 {
+    const unsigned rgb = BasicColors[std::size_t(cell)];
     return MakeColor(int(rgb >> 16), int(rgb >> 8), int(rgb));
 }
-
-// Eight columns, a row per family of hues and one of greys. The sixteen HTML
-// basic colour keywords are all here; the others are the named colours most
-// used on web pages, so every cell has a name to look up.
-constexpr int BasicColumns = 8;
-constexpr std::array<TColor, 48> BasicColors = {
-    fromHtml(0x800000), fromHtml(0xA52A2A), fromHtml(0xB22222), fromHtml(0xDC143C),  // maroon brown firebrick crimson
-    fromHtml(0xFF0000), fromHtml(0xFF6347), fromHtml(0xFA8072), fromHtml(0xFFC0CB),  // red tomato salmon pink
-    fromHtml(0xD2691E), fromHtml(0xA0522D), fromHtml(0xFF8C00), fromHtml(0xFFA500),  // chocolate sienna darkorange orange
-    fromHtml(0xFFD700), fromHtml(0xFFFF00), fromHtml(0xF0E68C), fromHtml(0x808000),  // gold yellow khaki olive
-    fromHtml(0x006400), fromHtml(0x008000), fromHtml(0x228B22), fromHtml(0x2E8B57),  // darkgreen green forestgreen seagreen
-    fromHtml(0x32CD32), fromHtml(0x00FF00), fromHtml(0x9ACD32), fromHtml(0x008080),  // limegreen lime yellowgreen teal
-    fromHtml(0x00FFFF), fromHtml(0x40E0D0), fromHtml(0x00BFFF), fromHtml(0x1E90FF),  // aqua turquoise deepskyblue dodgerblue
-    fromHtml(0x4682B4), fromHtml(0x4169E1), fromHtml(0x0000FF), fromHtml(0x000080),  // steelblue royalblue blue navy
-    fromHtml(0x191970), fromHtml(0x6A5ACD), fromHtml(0x4B0082), fromHtml(0x800080),  // midnightblue slateblue indigo purple
-    fromHtml(0x9400D3), fromHtml(0xDA70D6), fromHtml(0xFF00FF), fromHtml(0xFF1493),  // darkviolet orchid fuchsia deeppink
-    fromHtml(0x000000), fromHtml(0x2F4F4F), fromHtml(0x696969), fromHtml(0x808080),  // black darkslategray dimgray gray
-    fromHtml(0xA9A9A9), fromHtml(0xC0C0C0), fromHtml(0xD3D3D3), fromHtml(0xFFFFFF),  // darkgray silver lightgray white
-};
 
 /// "赤(&R):" read aloud as "赤".
 QString plainCaption(const QString &caption)
@@ -437,14 +438,14 @@ void TColorChooser::createBasicColours()
     m_basic = new TSwatchGrid(int(BasicColors.size()), BasicColumns, false, this);
     m_basic->setObjectName(QStringLiteral("basicColors"));
     for (int cell = 0; cell < m_basic->count(); ++cell) {
-        const TColor color = BasicColors[std::size_t(cell)];
+        const TColor color = basicColor(cell);
         const auto name = NameForColor(color);
         m_basic->cell(cell)->setSwatch(color, name ? html(color) + QLatin1Char(' ') + QString::fromUtf8(name->data(), qsizetype(name->size()))
                                                    : html(color));
     }
     m_basicLabel = captionFor(m_basic, QStringLiteral("基本色(&B):"));
     connect(m_basic, &TSwatchGrid::picked, this,
-            [this](int cell) { setColor(BasicColors[std::size_t(cell)]); });
+            [this](int cell) { setColor(basicColor(cell)); });
 }
 
 void TColorChooser::createCustomColours()
