@@ -1,7 +1,9 @@
 #include "Unit1.h"
 
 #include "colordialog.h"
+#include "colourchips.h"
 #include "controls.h"
+#include "swatch.h"
 
 #include <QEvent>
 #include <QShowEvent>
@@ -126,6 +128,7 @@ TForm1::TForm1(QWidget *parent)
     Panel1 = create<TPanel>("Panel1");
     for (const TNamedColor &row : NamedColors)
         ListBox1->addItem(QString::fromUtf8(row.Name.data(), qsizetype(row.Name.size())));
+    ListBox1->setItemDelegate(new TColourChips(ListBox1));
     ColorDialog1 = new TColorDialog(this);
     ColorDialog1->setOptions(TColorDialog::cdFullOpen | TColorDialog::cdPreventFullOpen
                              | TColorDialog::cdShowHelp | TColorDialog::cdSolidColor
@@ -134,6 +137,8 @@ TForm1::TForm1(QWidget *parent)
     // The decimal and colour-value read-outs can be selected and copied.
     for (TLabel *readout : {lblTen, lblRGB})
         readout->setSelectable(true);
+    // Ctrl+C anywhere copies the mix; the keyboard reaches its copy menu.
+    new TMixCopy(this, Panel1);
     // Each read-out is described by the caption beside it.
     const std::pair<TLabel *, TLabel *> readouts[] = {
         {lblR, Label2}, {lblG, Label4}, {lblB, Label3}, {lblTen, Label10}, {lblRGB, Label8}};
