@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QFontInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -42,6 +43,8 @@ private slots:
     void readoutsCanBeSelectedAndCopied();
     void swatchesDescribeTheirColour_data();
     void swatchesDescribeTheirColour();
+    void copyMenusShowWhatTheyCopy_data();
+    void copyMenusShowWhatTheyCopy();
     void scrollsWhenSmallerThanContents();
     void exceptionInHandlerIsShown();
     void titleFromPath_data();
@@ -373,6 +376,67 @@ void tst_MainWindow::swatchesDescribeTheirColour()
     QVERIFY(QAccessible::queryAccessibleInterface(hidden.findChild<TPanel *>(panel))
                 ->text(QAccessible::Description)
                 .startsWith(QString::fromStdString(ColorToHtml(ColorToRGB(clBtnFace))) + QLatin1Char(' ')));
+}
+
+void tst_MainWindow::copyMenusShowWhatTheyCopy_data()
+{
+    // A swatch is right-clicked; any other control is given Shift+F10.
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QList<int>>("sliders");
+    QTest::addColumn<QStringList>("copied");
+    QTest::newRow("the mix") << "Panel1" << QList<int>{255, 200, 0}
+                             << QStringList{"#FFC800", "FFC800", "rgb(255, 200, 0)", "hsl(47, 100%, 50%)", "51455",
+                                            "$0000C8FF"};
+    QTest::newRow("a component, with its name") << "Panel2" << QList<int>{255, 200, 0}
+                                                << QStringList{"#FF0000", "FF0000", "rgb(255, 0, 0)",
+                                                               "hsl(0, 100%, 50%)", "255", "$000000FF", "red"};
+    QTest::newRow("the mix from a slider by keys") << "ScrollBar2" << QList<int>{0, 0, 128}
+                                                   << QStringList{"#000080", "000080", "rgb(0, 0, 128)",
+                                                                  "hsl(240, 100%, 25%)", "8388608", "$00800000", "navy"};
+    QTest::newRow("the mix from the list by keys") << "ListBox1" << QList<int>{128, 128, 128}
+                                                   << QStringList{"#808080", "808080", "rgb(128, 128, 128)",
+                                                                  "hsl(0, 0%, 50%)", "8421504", "$00808080", "gray"};
+}
+
+void tst_MainWindow::copyMenusShowWhatTheyCopy()
+{
+    QFETCH(QString, control);
+    QFETCH(QList<int>, sliders);
+    QFETCH(QStringList, copied);
+    const auto form = showForm();
+    const QList<TScrollBar *> bars = {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3};
+    for (int i = 0; i < 3; ++i)
+        bars[i]->setPosition(sliders[i]);
+    auto *widget = form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QString accessKeys = QStringLiteral("HXRLDVN");
+    for (int i = 0; i < copied.size(); ++i) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QStringList items;
+        QWidget *menuOf = nullptr;
+        QTimer::singleShot(0, widget, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            menuOf = menu->parentWidget();
+            for (QAction *item : menu->actions())
+                items << item->text();
+            menu->actions().value(i)->trigger();
+            menu->close();
+        });
+        if (qobject_cast<TPanel *>(widget)) {
+            const QPoint at = widget->rect().center();
+            QContextMenuEvent click(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+            QApplication::sendEvent(widget, &click);
+        } else {
+            widget->setFocus();
+            QTest::keyClick(widget, Qt::Key_F10, Qt::ShiftModifier);
+        }
+        QCOMPARE(menuOf, qobject_cast<TPanel *>(widget) ? widget : form->Panel1);
+        QCOMPARE(items.size(), copied.size());
+        QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + accessKeys[i] + QLatin1Char(')'));
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied[i]);
+    }
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()
