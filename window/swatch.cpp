@@ -85,16 +85,27 @@ TMixCopy::TMixCopy(QWidget *window, TPanel *mix)
         widget->installEventFilter(this);
 }
 
+std::optional<QString> TMixCopy::selectedReadout() const
+{
+    // A press that starts a selection does not move the focus to the
+    // read-out, so its selection is looked for wherever the focus is.
+    for (const QLabel *label : m_window->findChildren<QLabel *>())
+        if (label->hasSelectedText())
+            return label->selectedText();
+    return std::nullopt;
+}
+
 bool TMixCopy::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::Copy)) {
             const auto *edit = qobject_cast<QLineEdit *>(watched);
-            const auto *readout = qobject_cast<QLabel *>(watched);
-            if ((edit && edit->hasSelectedText()) || (readout && readout->hasSelectedText()))
+            const auto *label = qobject_cast<QLabel *>(watched);
+            if ((edit && edit->hasSelectedText()) || (label && label->hasSelectedText()))
                 return false;
-            QGuiApplication::clipboard()->setText(QString::fromStdString(ColorToHtml(ColorToRGB(m_mix->color()))));
+            QGuiApplication::clipboard()->setText(selectedReadout().value_or(
+                QString::fromStdString(ColorToHtml(ColorToRGB(m_mix->color())))));
             return true;
         }
         // Shift+F10 asks for the focused control's menu, as the Menu key does.

@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class QPoint;
 class QWidget;
 class TPanel;
@@ -31,9 +33,9 @@ QStringList CopyTexts(TColor color);
 void ExecCopyMenu(TColor color, const QPoint &globalPos, QWidget *parent);
 
 /// Copying the mix from anywhere in the window. Ctrl+C copies the large
-/// swatch's "#RRGGBB", unless the focused edit box or read-out has selected
-/// text, which it copies as usual (the list, too, would copy its row's name
-/// otherwise). The context-menu key (Menu, Shift+F10) on a control with no
+/// swatch's "#RRGGBB", unless the focused edit box or any read-out has
+/// selected text, which is copied as usual (the list, too, would copy its
+/// row's name otherwise). The context-menu key (Menu, Shift+F10) on a control with no
 /// menu of its own opens the large swatch's copy menu, since the swatch
 /// itself takes no focus.
 class TMixCopy : public QObject
@@ -49,6 +51,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    std::optional<QString> selectedReadout() const;
+
     QWidget *m_window;
     TPanel *m_mix;
 };
