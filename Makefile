@@ -70,6 +70,7 @@ soak: build
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
+	scripts/screenshot-copymenu.sh $(BUILD) docs/copymenu.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
