@@ -106,9 +106,9 @@ struct THsl
 THsl ColorToHsl(TColor color);
 
 /// The colour of hsl(hue, saturation%, lightness%) by the CSS Color 4
-/// conversion, each channel rounded to the nearest of 0 .. 255. The hue is
-/// taken modulo 360 (a negative hue counts back from 360); saturation and
-/// lightness are clamped to 0 .. 100.
+/// conversion, each channel rounded to the nearest of 0 .. 255 (127.5 gives
+/// 128). The hue is taken modulo 360 (a negative hue counts back from 360);
+/// saturation and lightness are clamped to 0 .. 100.
 TColor HslToColor(int hue, int saturation, int lightness);
 
 /// "rgb(" red ", " green ", " blue ")" in decimal, no leading zeros:

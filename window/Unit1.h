@@ -7,6 +7,8 @@
 //   "ダイアログ" is pressed    -> Button3Click  -> ApplyColorToSliders
 // ApplyColorToSliders sets the sliders one after another, and each real
 // change runs ScrollBar1Change to its end before the next slider is set.
+// Controls and handlers are private: the controls carry their names as
+// object names, and the handlers run only from the controls' signals.
 #pragma once
 
 #include <QScrollArea>
@@ -29,6 +31,31 @@ class TForm1 : public QScrollArea
 public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private slots:
+    void FormShow();
+    void ScrollBar1Change();
+    void ListBox1Click();
+    void Button1Click();
+    void Button3Click();
+
+private:
+    void ShowColorTexts();
+    void ApplyColorToSliders();
+    void showColorName();
+
+    void createControls();
+    void fillNameList();
+    void createColorDialog();
+    void captionControls();
+    void connectHandlers();
+    template<typename Control>
+    Control *create(std::size_t row);
+    void fitOuterSize();
 
     TButton *Button1 = nullptr;
     TButton *Button3 = nullptr;
@@ -56,28 +83,6 @@ public:
     TPanel *Panel1 = nullptr;
     TColorDialog *ColorDialog1 = nullptr;
 
-    void FormShow();
-    void ScrollBar1Change();
-    void ShowColorTexts();
-    void ListBox1Click();
-    void ApplyColorToSliders();
-    void Button1Click();
-    void Button3Click();
-
-protected:
-    bool event(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
-private:
-    template<typename Control>
-    Control *create(const char *name);
-    void setTabOrderFromLayout();
-    void showColorName();
-    void fitOuterSize();
-
     std::array<QWidget *, 12> m_tabStops{};  // by tab order
     bool m_fitOuterSize = false;
 };
-
-/// The application's main window, set while it exists.
-extern TForm1 *Form1;

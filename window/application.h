@@ -1,11 +1,17 @@
 // The application object: owns the event loop, takes its title from the
 // executable's file name, and shows any exception that escapes an event
-// handler in a message box before the loop goes on.
+// handler in a message box before the loop goes on. The handlers run through
+// RunHandler, so an exception never unwinds through Qt's own code; notify()
+// stays as the last resort for anything else.
 #pragma once
 
 #include <QApplication>
+#include <QObject>
 
 #include <exception>
+#include <functional>
+
+class QStyle;
 
 class TApplication : public QApplication
 {
@@ -26,10 +32,36 @@ public:
     /// last character sorts after ".".
     static QString exceptionText(const QString &message);
 
+    /// The desktop's own style (the named one when given), with clicks in a
+    /// scroll bar's trough stepping instead of jumping to the pointer.
+    static QStyle *createStyle(const QString &baseStyle = QString());
+
+    /// The error box: the message as exceptionText() gives it, a stop icon,
+    /// OK, and the application title as its caption.
+    void showException(std::exception_ptr error);
+
     bool notify(QObject *receiver, QEvent *event) override;
 
 private:
-    void showException(const QString &message);
-
     QString m_title;
 };
+
+/// Runs an event handler. An exception that leaves it is shown in the error
+/// box and the program goes on. Inside another handler (a slider set by a
+/// pick) the exception is carried past Qt's signal code instead, and
+/// RaiseCarriedException() raises it again in the outer handler, which stops
+/// there as well: one box, as if it had unwound straight through.
+void RunHandler(const std::function<void()> &handler);
+
+/// Raises the exception that a nested handler left, if any; called by the
+/// control layer right after the Qt call that ran the handler returns.
+void RaiseCarriedException();
+
+/// connect() with the slot run through RunHandler.
+template<typename Sender, typename Signal, typename Receiver>
+QMetaObject::Connection ConnectHandler(Sender *sender, Signal signal, Receiver *receiver,
+                                       void (Receiver::*handler)())
+{
+    return QObject::connect(sender, signal, receiver,
+                            [receiver, handler] { RunHandler([&] { (receiver->*handler)(); }); });
+}

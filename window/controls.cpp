@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "application.h"
 #include "swatch.h"
 
 #include <QAccessible>
@@ -17,16 +18,7 @@ TColor ColorToRGB(TColor color)
 {
     if (color >= 0)
         return color;
-    QPalette::ColorRole role = QPalette::Button;
-    switch (color & 0xFF) {
-    case 5: role = QPalette::Base; break;          // window background
-    case 8: role = QPalette::Text; break;          // window text
-    case 13: role = QPalette::Highlight; break;
-    case 14: role = QPalette::HighlightedText; break;
-    case 15: role = QPalette::Button; break;       // button face
-    case 18: role = QPalette::ButtonText; break;
-    default: role = QPalette::Window; break;
-    }
+    const QPalette::ColorRole role = color == clBtnFace ? QPalette::Button : QPalette::Window;
     const QColor rgb = QGuiApplication::palette().color(QPalette::Active, role);
     return MakeColor(rgb.red(), rgb.green(), rgb.blue());
 }
@@ -46,6 +38,12 @@ TScrollBar::TScrollBar(QWidget *parent)
     // QAbstractSlider::setValue clamps first and emits valueChanged only when
     // the stored value changes, before it returns.
     connect(this, &QScrollBar::valueChanged, this, &TScrollBar::changed);
+}
+
+void TScrollBar::setPosition(int position)
+{
+    setValue(position);
+    RaiseCarriedException();
 }
 
 void TScrollBar::keyPressEvent(QKeyEvent *event)
@@ -179,7 +177,7 @@ TLabel::TLabel(QWidget *parent)
     setTextFormat(Qt::PlainText);
 }
 
-void TLabel::setText(const QString &text)
+void TLabel::setCaption(const QString &text)
 {
     if (text == QLabel::text())
         return;
@@ -233,10 +231,12 @@ TEdit::TEdit(QWidget *parent)
 {
 }
 
-void TEdit::setText(const QString &text)
+void TEdit::changeText(const QString &text)
 {
-    if (text != QLineEdit::text())
+    if (text != QLineEdit::text()) {
         QLineEdit::setText(text);
+        RaiseCarriedException();
+    }
 }
 
 TButton::TButton(QWidget *parent)

@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <optional>
-#include <string_view>
 
 /// The system button-face colour as a symbolic TColor: negative, with the
 /// system colour index 15 in its low byte.
@@ -24,7 +23,8 @@ inline constexpr TColor clBtnFace = TColor(0x8000000F);
 
 /// A TColor resolved to plain red-green-blue: a non-negative value is
 /// returned unchanged, a symbolic system colour is replaced by the current
-/// palette's colour for the index in its low byte.
+/// palette's colour: the button face for clBtnFace (the only one the
+/// program uses), the window colour for any other.
 TColor ColorToRGB(TColor color);
 
 class TScrollBar : public QScrollBar
@@ -37,8 +37,9 @@ public:
 
     int position() const { return value(); }
     /// Clamps to 0 .. 255, then raises changed() before returning, and only
-    /// when the stored position really changes.
-    void setPosition(int position) { setValue(position); }
+    /// when the stored position really changes. An exception that left the
+    /// change handler is raised again here, in the handler that set it.
+    void setPosition(int position);
 
 signals:
     void changed();
@@ -83,8 +84,8 @@ class TLabel : public QLabel
 public:
     explicit TLabel(QWidget *parent);
 
-    void setText(const QString &text);
-    void setText(std::string_view utf8) { setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))); }
+    /// Sets the text, and the size to fit it before the next paint.
+    void setCaption(const QString &text);
 
     /// Lets the user select the text with the mouse and copy it.
     void setSelectable(bool selectable);
@@ -108,9 +109,9 @@ class TEdit : public QLineEdit
 public:
     explicit TEdit(QWidget *parent);
 
-    /// Lays the text out only when it really changes.
-    void setText(const QString &text);
-    void setText(std::string_view utf8) { setText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))); }
+    /// Sets the text, laying it out only when it really changes. An exception
+    /// that left a handler of the change is raised again here.
+    void changeText(const QString &text);
 };
 
 /// A push button that Enter and Return press too, as Space does.

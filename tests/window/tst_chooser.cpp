@@ -14,10 +14,10 @@
 namespace {
 
 /// Clicks "ダイアログ" and runs action on the open chooser; action must close it.
-void withChooser(TForm1 &form, const std::function<void(TColorChooser &)> &action)
+void withChooser(const TTestForm &form, const std::function<void(TColorChooser &)> &action)
 {
     bool ran = false;
-    QTimer::singleShot(0, &form, [&] {
+    QTimer::singleShot(0, form.get(), [&] {
         auto *chooser = qobject_cast<TColorChooser *>(QApplication::activeModalWidget());
         QVERIFY(chooser);
         ran = true;
@@ -78,16 +78,16 @@ private slots:
 void tst_Chooser::firstOpeningShowsBlackAndIsModal()
 {
     const auto form = showForm();
-    form->ScrollBar1->setPosition(200);
-    form->ScrollBar2->setPosition(100);
-    withChooser(*form, [&](TColorChooser &chooser) {
+    form.ScrollBar1->setPosition(200);
+    form.ScrollBar2->setPosition(100);
+    withChooser(form, [&](TColorChooser &chooser) {
         QCOMPARE(chooser.color(), 0);
         QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
         QVERIFY(chooser.isModal());
         QCOMPARE(chooser.parentWidget(), form.get());
         // The main window takes no input while the chooser is open.
         QTest::keyClick(form->windowHandle(), Qt::Key_End);
-        QCOMPARE(form->ScrollBar1->position(), 200);
+        QCOMPARE(form.ScrollBar1->position(), 200);
         // Full open with prevent-full-open: the colour part is open, with no
         // button to open it; Help is there and does nothing.
         QVERIFY(!chooser.findChild<QPushButton *>("defineCustomColors"));
@@ -96,93 +96,93 @@ void tst_Chooser::firstOpeningShowsBlackAndIsModal()
         QVERIFY(chooser.isVisible());
         QTest::keyClick(&chooser, Qt::Key_Escape);
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(200, 100, 0, ""));
+    QCOMPARE(TShown::of(form), TShown::settled(200, 100, 0, ""));
     QTRY_COMPARE(QApplication::activeWindow(), form.get());
-    QCOMPARE(QApplication::focusWidget(), form->Button3);
+    QCOMPARE(QApplication::focusWidget(), form.Button3);
 }
 
 void tst_Chooser::confirmedColourMovesTheSliders()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 255, 165, 0);
         QCOMPARE(chooser.color(), MakeColor(255, 165, 0));
         press(chooser, "ok");
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(255, 165, 0, "orange"));
-    QCOMPARE(form->ColorDialog1->color(), MakeColor(255, 165, 0));
+    QCOMPARE(TShown::of(form), TShown::settled(255, 165, 0, "orange"));
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(255, 165, 0));
 
-    form->ScrollBar3->setPosition(77);  // the mix is not what the chooser opens with
-    withChooser(*form, [](TColorChooser &chooser) {
+    form.ScrollBar3->setPosition(77);  // the mix is not what the chooser opens with
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
         typeColor(chooser, 1, 2, 3);
         QTest::keyClick(&chooser, Qt::Key_Return);  // OK is the default button
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(1, 2, 3, ""));
+    QCOMPARE(TShown::of(form), TShown::settled(1, 2, 3, ""));
 }
 
 void tst_Chooser::confirmingTheShownColourOrCancellingChangesNothing()
 {
     const auto form = showForm();
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 0, 0, 128);
         press(chooser, "ok");
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
 
     int runs = 0;
-    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3})
+    for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3})
         connect(bar, &TScrollBar::changed, form.get(), [&runs] { ++runs; });
-    withChooser(*form, [](TColorChooser &chooser) { press(chooser, "ok"); });
+    withChooser(form, [](TColorChooser &chooser) { press(chooser, "ok"); });
     QCOMPARE(runs, 0);
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
 
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         typeColor(chooser, 9, 9, 9);
         press(chooser, "cancel");
     });
     QCOMPARE(runs, 0);
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
-    QCOMPARE(form->ColorDialog1->color(), MakeColor(0, 0, 128));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(0, 0, 128));
 
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(spinValues(chooser), QList<int>({0, 0, 128}));  // the cancelled colour is gone
         chooser.close();  // the close box cancels too
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
 }
 
 void tst_Chooser::customColoursAcrossOpenings()
 {
     const auto form = showForm();
-    QVERIFY(form->ColorDialog1->customColors().empty());
-    withChooser(*form, [](TColorChooser &chooser) {
+    QVERIFY(form.ColorDialog1->customColors().empty());
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("空き"));
         typeColor(chooser, 255, 165, 0);
         press(chooser, "addCustomColor");
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));
         press(chooser, "ok");
     });
-    const auto &stored = form->ColorDialog1->customColors();
+    const auto &stored = form.ColorDialog1->customColors();
     QCOMPARE(int(stored.size()), 16);
     QCOMPARE(stored.at("ColorA"), std::string("00A5FF"));  // blue, green, red
     QCOMPARE(stored.at("ColorP"), std::string("FFFFFFFF"));  // an empty slot stays -1
 
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));  // kept from the OK
         typeColor(chooser, 1, 2, 3);
         press(chooser, "addCustomColor");
         QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("#010203"));
         press(chooser, "cancel");
     });
-    withChooser(*form, [](TColorChooser &chooser) {
+    withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("空き"));  // lost with the cancel
         // Pressing a custom colour makes it current.
         press(chooser, "ColorA");
         QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
         press(chooser, "ok");
     });
-    QCOMPARE(TShown::of(*form), TShown::settled(255, 165, 0, "orange"));
+    QCOMPARE(TShown::of(form), TShown::settled(255, 165, 0, "orange"));
 }
 
 void tst_Chooser::request()
@@ -231,7 +231,7 @@ void tst_Chooser::placement()
 void tst_Chooser::chooserIsPlacedOnItsMonitor()
 {
     const auto form = showForm();
-    withChooser(*form, [&](TColorChooser &chooser) {
+    withChooser(form, [&](TColorChooser &chooser) {
         const QRect monitor = form->screen()->geometry();
         QCOMPARE(chooser.frameGeometry().topLeft(),
                  TColorDialog::chooserPosition(monitor, chooser.frameGeometry().size()));

@@ -2,11 +2,14 @@
 // sliders' keys and mouse, mixing, scrolling, closing and the error box.
 #include "windowtest.h"
 
+#include "chooser.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QMenu>
+#include <QListWidgetItem>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -14,6 +17,18 @@
 #include <QToolTip>
 
 namespace {
+
+// The program's style over the named base for one test, then back.
+struct TStyleFor
+{
+    explicit TStyleFor(const QString &base)
+    {
+        if (!base.isEmpty())
+            QApplication::setStyle(TApplication::createStyle(base));
+    }
+    ~TStyleFor() { QApplication::setStyle(TApplication::createStyle()); }
+    Q_DISABLE_COPY_MOVE(TStyleFor)
+};
 
 QColor pixelAtCentre(QWidget *widget)
 {
@@ -36,6 +51,7 @@ private slots:
     void sliderKeys_data();
     void sliderKeys();
     void positionClampsAndNotifiesOnlyOnChange();
+    void troughClicksAndDrag_data();
     void troughClicksAndDrag();
     void mixing_data();
     void mixing();
@@ -46,6 +62,7 @@ private slots:
     void copyMenusShowWhatTheyCopy_data();
     void copyMenusShowWhatTheyCopy();
     void scrollsWhenSmallerThanContents();
+    void exceptionInHandlerIsShown_data();
     void exceptionInHandlerIsShown();
     void titleFromPath_data();
     void titleFromPath();
@@ -127,44 +144,66 @@ void tst_MainWindow::windowDesign()
     const QImage image = form->grab().toImage();
     const qreal ratio = image.devicePixelRatio();
     QCOMPARE(image.pixelColor(int(400 * ratio), int(540 * ratio)), form->palette().color(QPalette::Button));
-    QCOMPARE(form->ListBox1->count(), 147);
+    QCOMPARE(form.ListBox1->count(), 147);
     for (int row = 0; row < NamedColorCount; ++row)
-        QCOMPARE(form->ListBox1->item(row)->text().toStdString(), std::string(NameOfRow(row)));
+        QCOMPARE(form.ListBox1->item(row)->text().toStdString(), std::string(NameOfRow(row)));
 }
 
 void tst_MainWindow::startState()
 {
-    TForm1 hidden;
+    const TTestForm hidden(false);
     QCOMPARE(hidden.Panel1->color(), clBtnFace);  // before the shown notification
-    QCOMPARE(ColorToRGB(clBtnFace), MakeColor(QApplication::palette().color(QPalette::Button).red(),
-                                              QApplication::palette().color(QPalette::Button).green(),
-                                              QApplication::palette().color(QPalette::Button).blue()));
+    // The button face, not the window or any other role: a palette where
+    // they all differ.
+    const QPalette desktop = QApplication::palette();
+    QPalette distinct = desktop;
+    distinct.setColor(QPalette::Button, QColor(1, 2, 3));
+    distinct.setColor(QPalette::Window, QColor(4, 5, 6));
+    distinct.setColor(QPalette::Base, QColor(7, 8, 9));
+    QApplication::setPalette(distinct);
+    QCOMPARE(ColorToRGB(clBtnFace), MakeColor(1, 2, 3));
+    QApplication::setPalette(desktop);
 
     const auto form = showForm();
-    const TShown shown = TShown::of(*form);
+    const TShown shown = TShown::of(form);
     QCOMPARE(shown.sliders, QList<int>({0, 0, 0}));
     QCOMPARE(shown.values, QStringList({"0", "0", "0"}));
     QCOMPARE(shown.ten, QStringLiteral("0"));
     QCOMPARE(shown.rgb, QStringLiteral("0"));  // the designed text until the first change
     QVERIFY(shown.html.isEmpty());
     QVERIFY(shown.name.isEmpty());
-    for (TPanel *panel : {form->Panel1, form->Panel2, form->Panel3, form->Panel4}) {
+    for (TPanel *panel : {form.Panel1, form.Panel2, form.Panel3, form.Panel4}) {
         QCOMPARE(panel->color(), 0);
         QCOMPARE(pixelAtCentre(panel), QColor(Qt::black));
     }
-    QCOMPARE(form->ListBox1->itemIndex(), -1);
+    QCOMPARE(form.ListBox1->itemIndex(), -1);
 }
 
 void tst_MainWindow::focusAtStartAndTabOrder()
 {
     const auto form = showForm();
-    QCOMPARE(QApplication::focusWidget(), form->ScrollBar1);
+    QCOMPARE(QApplication::focusWidget(), form.ScrollBar1);
     QTest::keyClick(form->windowHandle(), Qt::Key_Right);
-    QCOMPARE(form->ScrollBar1->position(), 1);
-    QCOMPARE(form->lblR->text(), QStringLiteral("1"));
+    QCOMPARE(form.ScrollBar1->position(), 1);
+    QCOMPARE(form.lblR->text(), QStringLiteral("1"));
 
-    const QList<QWidget *> expected = {form->ScrollBar2, form->ScrollBar3, form->Button1, form->Button3,
-                                       form->Edit1, form->ListBox1, form->Edit2, form->ScrollBar1};
+    // A focused button is pressed by Space, Return and Enter alike.
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QSignalSpy pressed(form.Button3, &QAbstractButton::clicked);
+        QTimer closer;  // closes the chooser that the press opens
+        closer.callOnTimeout([] {
+            if (QApplication::activeModalWidget())
+                QApplication::activeModalWidget()->close();
+        });
+        closer.start(10);
+        form.Button3->setFocus();
+        QTest::keyClick(form->windowHandle(), key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QTRY_COMPARE(pressed.count(), 1);
+    }
+    form.ScrollBar1->setFocus();
+
+    const QList<QWidget *> expected = {form.ScrollBar2, form.ScrollBar3, form.Button1, form.Button3,
+                                       form.Edit1, form.ListBox1, form.Edit2, form.ScrollBar1};
     for (QWidget *next : expected) {
         QTest::keyClick(form->windowHandle(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -173,42 +212,57 @@ void tst_MainWindow::focusAtStartAndTabOrder()
 
 void tst_MainWindow::sliderKeys_data()
 {
+    QTest::addColumn<QString>("style");  // "": the desktop's own
     QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
-    QTest::newRow("Left") << int(Qt::Key_Left) << 100 << 99;
-    QTest::newRow("Up") << int(Qt::Key_Up) << 100 << 99;
-    QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 100 << 99;
-    QTest::newRow("Right") << int(Qt::Key_Right) << 100 << 101;
-    QTest::newRow("Down") << int(Qt::Key_Down) << 100 << 101;
-    QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 100 << 101;
-    QTest::newRow("Home") << int(Qt::Key_Home) << 100 << 0;
-    QTest::newRow("End") << int(Qt::Key_End) << 100 << 255;
-    QTest::newRow("Left at 0 is clamped") << int(Qt::Key_Left) << 0 << 0;
-    QTest::newRow("Page Down at 255 is clamped") << int(Qt::Key_PageDown) << 255 << 255;
+    const auto row = [](const char *name, const char *style, Qt::Key key, int from, int to,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::newRow(name) << QString::fromLatin1(style) << int(key) << int(modifiers) << from << to;
+    };
+    row("Left", "", Qt::Key_Left, 100, 99);
+    row("Up", "", Qt::Key_Up, 100, 99);
+    row("Page Up", "", Qt::Key_PageUp, 100, 99);
+    row("Right", "", Qt::Key_Right, 100, 101);
+    row("Down", "", Qt::Key_Down, 100, 101);
+    row("Page Down", "", Qt::Key_PageDown, 100, 101);
+    row("Home", "", Qt::Key_Home, 100, 0);
+    row("End", "", Qt::Key_End, 100, 255);
+    row("Left at 0 is clamped", "", Qt::Key_Left, 0, 0);
+    row("Page Down at 255 is clamped", "", Qt::Key_PageDown, 255, 255);
+    row("Ctrl+Right does nothing", "", Qt::Key_Right, 100, 100, Qt::ControlModifier);
+    row("Alt+Left does nothing", "", Qt::Key_Left, 100, 100, Qt::AltModifier);
+    row("Meta+End does nothing", "", Qt::Key_End, 100, 100, Qt::MetaModifier);
+    row("Page Up under Windows", "Windows", Qt::Key_PageUp, 100, 99);
+    row("Right under Windows", "Windows", Qt::Key_Right, 100, 101);
+    row("Home under Fusion", "Fusion", Qt::Key_Home, 100, 0);
 }
 
 void tst_MainWindow::sliderKeys()
 {
+    QFETCH(QString, style);
     QFETCH(int, key);
+    QFETCH(int, modifiers);
     QFETCH(int, from);
     QFETCH(int, to);
+    const TStyleFor styled(style);
     const auto form = showForm();
-    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3}) {
+    for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3}) {
         bar->setPosition(from);
         bar->setFocus();
         QSignalSpy changes(bar, &TScrollBar::changed);
-        QTest::keyClick(form->windowHandle(), Qt::Key(key));
+        QTest::keyClick(form->windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(bar->position(), to);
         QCOMPARE(changes.count(), from == to ? 0 : 1);
     }
-    QCOMPARE(form->lblB->text(), QString::number(to));
+    QCOMPARE(form.lblB->text(), QString::number(to));
 }
 
 void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
 {
     const auto form = showForm();
-    TScrollBar *bar = form->ScrollBar2;
+    TScrollBar *bar = form.ScrollBar2;
     QList<int> seen;  // the position as the change handler sees it
     connect(bar, &TScrollBar::changed, bar, [&] { seen << bar->position(); });
     bar->setPosition(300);
@@ -217,13 +271,23 @@ void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
     bar->setPosition(0);
     bar->setPosition(7);
     QCOMPARE(seen, QList<int>({255, 0, 7}));
-    QCOMPARE(form->lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
+    QCOMPARE(form.lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
+}
+
+void tst_MainWindow::troughClicksAndDrag_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::newRow("the desktop's own") << QString();
+    QTest::newRow("Fusion") << QStringLiteral("Fusion");
+    QTest::newRow("Windows") << QStringLiteral("Windows");
 }
 
 void tst_MainWindow::troughClicksAndDrag()
 {
+    QFETCH(QString, style);
+    const TStyleFor styled(style);
     const auto form = showForm();
-    TScrollBar *bar = form->ScrollBar1;
+    TScrollBar *bar = form.ScrollBar1;
     const QRect thumbAtStart = subControlRect(bar, QStyle::SC_ScrollBarSlider);
     QVERIFY(thumbAtStart.isValid());
 
@@ -236,6 +300,10 @@ void tst_MainWindow::troughClicksAndDrag()
     bar->setPosition(255);
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 4, bar->height() / 2));
     QCOMPARE(bar->position(), 254);
+    // A middle click does not jump to the pointer, as some styles would.
+    bar->setPosition(0);
+    QTest::mouseClick(bar, Qt::MiddleButton, Qt::NoModifier, rightOfThumb);
+    QCOMPARE(bar->position(), 0);
     QCOMPARE(subControlRect(bar, QStyle::SC_ScrollBarSlider).size(), thumbAtStart.size());  // fixed thumb
 
     // Dragging the thumb notifies once for each new position.
@@ -253,7 +321,7 @@ void tst_MainWindow::troughClicksAndDrag()
     for (qsizetype i = 1; i < seen.size(); ++i)
         QVERIFY(seen[i] > seen[i - 1]);
     QCOMPARE(seen.last(), bar->position());
-    QCOMPARE(form->lblR->text(), QString::number(bar->position()));
+    QCOMPARE(form.lblR->text(), QString::number(bar->position()));
 }
 
 void tst_MainWindow::mixing_data()
@@ -277,7 +345,7 @@ void tst_MainWindow::mixing()
     QFETCH(QStringList, keys);
     QFETCH(TShown, expected);
     const auto form = showForm();
-    const QList<TScrollBar *> bars = {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3};
+    const QList<TScrollBar *> bars = {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3};
     for (int i = 0; i < 3; ++i) {
         if (keys[i].isEmpty())
             continue;
@@ -287,29 +355,29 @@ void tst_MainWindow::mixing()
         for (const QString &key : keys[i].split(QLatin1Char(',')))
             QTest::keySequence(form->windowHandle(), QKeySequence::fromString(key));
     }
-    QCOMPARE(TShown::of(*form), expected);
-    QCOMPARE(pixelAtCentre(form->Panel1), QColor(GetRValue(expected.panel1), GetGValue(expected.panel1),
+    QCOMPARE(TShown::of(form), expected);
+    QCOMPARE(pixelAtCentre(form.Panel1), QColor(GetRValue(expected.panel1), GetGValue(expected.panel1),
                                                 GetBValue(expected.panel1)));
-    QCOMPARE(pixelAtCentre(form->Panel3), QColor(0, expected.sliders[1], 0));
+    QCOMPARE(pixelAtCentre(form.Panel3), QColor(0, expected.sliders[1], 0));
 }
 
 void tst_MainWindow::typedTextIsReplaced()
 {
     const auto form = showForm();
-    QTest::keyClicks(form->Edit1, "my name");
-    QTest::keyClicks(form->Edit2, "#123456");
-    QCOMPARE(form->Edit1->text(), QStringLiteral("my name"));
-    QCOMPARE(form->ScrollBar1->position(), 0);  // typing has no effect of its own
-    form->ScrollBar3->setPosition(255);
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 0, 255, "blue"));
+    QTest::keyClicks(form.Edit1, "my name");
+    QTest::keyClicks(form.Edit2, "#123456");
+    QCOMPARE(form.Edit1->text(), QStringLiteral("my name"));
+    QCOMPARE(form.ScrollBar1->position(), 0);  // typing has no effect of its own
+    form.ScrollBar3->setPosition(255);
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 255, "blue"));
 }
 
 void tst_MainWindow::readoutsCanBeSelectedAndCopied()
 {
     const auto form = showForm();
-    form->ScrollBar3->setPosition(255);
+    form.ScrollBar3->setPosition(255);
     QCoreApplication::processEvents();  // the labels take their new size
-    for (TLabel *readout : {form->lblTen, form->lblRGB}) {
+    for (TLabel *readout : {form.lblTen, form.lblRGB}) {
         // A drag across the text selects it all; Ctrl+C copies it.
         const QPoint from(1, readout->height() / 2);
         const QPoint to(readout->width() - 1, readout->height() / 2);
@@ -321,11 +389,11 @@ void tst_MainWindow::readoutsCanBeSelectedAndCopied()
         QCOMPARE(QGuiApplication::clipboard()->text(), readout->text());
     }
     // The next change replaces the text, and the selection with it.
-    form->ScrollBar1->setPosition(1);
-    QCOMPARE(form->lblTen->text(), QStringLiteral("16711681"));
-    QVERIFY(!form->lblTen->hasSelectedText());
-    QVERIFY(!form->lblR->hasSelectedText());
-    QCOMPARE(form->lblR->textInteractionFlags(), Qt::NoTextInteraction);  // value labels are plain
+    form.ScrollBar1->setPosition(1);
+    QCOMPARE(form.lblTen->text(), QStringLiteral("16711681"));
+    QVERIFY(!form.lblTen->hasSelectedText());
+    QVERIFY(!form.lblR->hasSelectedText());
+    QCOMPARE(form.lblR->textInteractionFlags(), Qt::NoTextInteraction);  // value labels are plain
 }
 
 void tst_MainWindow::swatchesDescribeTheirColour_data()
@@ -354,14 +422,14 @@ void tst_MainWindow::swatchesDescribeTheirColour()
     QFETCH(QString, panel);
     QFETCH(QString, description);
     const auto form = showForm();
-    const QList<TScrollBar *> bars = {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3};
+    const QList<TScrollBar *> bars = {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3};
     for (int i = 0; i < 3; ++i)
         bars[i]->setPosition(sliders[i]);
     auto *swatch = form->findChild<TPanel *>(panel);
     QVERIFY(swatch);
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(swatch);
     QCOMPARE(accessible->role(), QAccessible::Graphic);
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->Panel1)->text(QAccessible::Name), QStringLiteral("混ぜた色"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(form.Panel1)->text(QAccessible::Name), QStringLiteral("混ぜた色"));
     QCOMPARE(accessible->text(QAccessible::Description), description);
 
     // The tooltip, where the pointer rests.
@@ -372,8 +440,8 @@ void tst_MainWindow::swatchesDescribeTheirColour()
     QCOMPARE(QToolTip::text(), description);
     QToolTip::hideText();
 
-    TForm1 hidden;  // before the shown notification: the button face, resolved
-    QVERIFY(QAccessible::queryAccessibleInterface(hidden.findChild<TPanel *>(panel))
+    const TTestForm hidden(false);  // before the shown notification: the button face, resolved
+    QVERIFY(QAccessible::queryAccessibleInterface(hidden->findChild<TPanel *>(panel))
                 ->text(QAccessible::Description)
                 .startsWith(QString::fromStdString(ColorToHtml(ColorToRGB(clBtnFace))) + QLatin1Char(' ')));
 }
@@ -404,7 +472,7 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
     QFETCH(QList<int>, sliders);
     QFETCH(QStringList, copied);
     const auto form = showForm();
-    const QList<TScrollBar *> bars = {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3};
+    const QList<TScrollBar *> bars = {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3};
     for (int i = 0; i < 3; ++i)
         bars[i]->setPosition(sliders[i]);
     auto *widget = form->findChild<QWidget *>(control);
@@ -432,22 +500,23 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
             widget->setFocus();
             QTest::keyClick(widget, Qt::Key_F10, Qt::ShiftModifier);
         }
-        QCOMPARE(menuOf, qobject_cast<TPanel *>(widget) ? widget : form->Panel1);
+        QCOMPARE(menuOf, qobject_cast<TPanel *>(widget) ? widget : form.Panel1);
         QCOMPARE(items.size(), copied.size());
         QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + accessKeys[i] + QLatin1Char(')'));
         QCOMPARE(QGuiApplication::clipboard()->text(), copied[i]);
     }
+#include <QListWidgetItem>
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()
 {
     const auto form = showForm();
-    const QPoint panelAt = form->Panel1->mapTo(form.get(), QPoint());
+    const QPoint panelAt = form.Panel1->mapTo(form.get(), QPoint());
     form->resize(1000, 700);
     QCoreApplication::processEvents();
     QVERIFY(!form->horizontalScrollBar()->isVisible() && !form->verticalScrollBar()->isVisible());
-    QCOMPARE(form->Panel1->mapTo(form.get(), QPoint()), panelAt);
-    QCOMPARE(form->Panel1->size(), QSize(353, 337));
+    QCOMPARE(form.Panel1->mapTo(form.get(), QPoint()), panelAt);
+    QCOMPARE(form.Panel1->size(), QSize(353, 337));
 
     form->resize(768, 600);
     QCoreApplication::processEvents();
@@ -462,41 +531,81 @@ void tst_MainWindow::scrollsWhenSmallerThanContents()
     form->horizontalScrollBar()->setValue(100);
     form->verticalScrollBar()->setValue(50);
     // Scrolling moves all controls together; none moves within the contents.
-    QCOMPARE(form->Panel1->mapTo(form.get(), QPoint()), panelAt - QPoint(100, 50));
-    QCOMPARE(form->Button1->mapTo(form.get(), QPoint()), QPoint(96 - 100, 24 - 50));
-    QCOMPARE(form->Panel1->pos(), QPoint(416, 24));
+    QCOMPARE(form.Panel1->mapTo(form.get(), QPoint()), panelAt - QPoint(100, 50));
+    QCOMPARE(form.Button1->mapTo(form.get(), QPoint()), QPoint(96 - 100, 24 - 50));
+    QCOMPARE(form.Panel1->pos(), QPoint(416, 24));
+}
+
+void tst_MainWindow::exceptionInHandlerIsShown_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("throwAt");  // which change of Edit2's text fails
+    QTest::addColumn<QList<int>>("sliders");  // where they stand after the box
+    QTest::newRow("slider change") << "key" << 1 << QList<int>{0, 255, 0};
+    QTest::newRow("list pick") << "pick" << 1 << QList<int>{0, 0, 0};
+    // The pick stops where the red slider's handler failed: one box, green
+    // and blue are not set.
+    QTest::newRow("slider set inside a list pick") << "pick" << 2 << QList<int>{255, 0, 0};
+    QTest::newRow("button press, the chooser confirmed") << "button" << 1 << QList<int>{0, 0, 0};
 }
 
 void tst_MainWindow::exceptionInHandlerIsShown()
 {
+    QFETCH(QString, input);
+    QFETCH(int, throwAt);
+    QFETCH(QList<int>, sliders);
     const auto form = showForm();
-    // A handler whose conversion fails, on the green slider.
-    connect(form->ScrollBar2, &TScrollBar::changed, form.get(), [] { HexToInt("zz"); });
-    QString caption, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        caption = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        buttons = box->standardButtons();
-        QTest::keyClick(box, Qt::Key_Return);
+    QStringList boxes;  // caption, text, icon and buttons of each error box
+    QTimer closer;
+    closer.callOnTimeout([&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            boxes << QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(int(box->icon()))
+                         .arg(int(box->standardButtons()));
+            QTest::keyClick(box, Qt::Key_Return);
+        } else if (auto *chooser = qobject_cast<TColorChooser *>(modal)) {
+            chooser->setColor(MakeColor(0, 0, 128));
+            chooser->accept();
+        }
     });
-    form->ScrollBar2->setFocus();
-    QTest::keyClick(form->windowHandle(), Qt::Key_End);
-    QCOMPARE(text, QStringLiteral("変換できません."));
-    QCOMPARE(caption, static_cast<TApplication *>(qApp)->title());
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    closer.start(10);
+    // A handler of Edit2's text fails inside the window's handler that sets
+    // the text, run through the same guard as the window's handlers.
+    int changesUntilThrow = throwAt;
+    QObject failing;
+    QObject::connect(form.Edit2, &QLineEdit::textChanged, &failing, [&] {
+        RunHandler([&] {
+            if (--changesUntilThrow == 0)
+                HexToInt("zz");
+        });
+    });
+    if (input == QLatin1String("key")) {
+        form.ScrollBar2->setFocus();
+        QTest::keyClick(form->windowHandle(), Qt::Key_End);
+    } else if (input == QLatin1String("pick")) {
+        const QListWidgetItem *white = form.ListBox1->item(143);
+        form.ListBox1->scrollToItem(white);
+        QTest::mouseClick(form.ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          form.ListBox1->visualItemRect(white).center());
+    } else {
+        QTest::mouseClick(form.Button3, Qt::LeftButton);
+    }
+    QObject::disconnect(form.Edit2, nullptr, &failing, nullptr);
+    const QString expected = QStringLiteral("%1|変換できません.|%2|%3")
+                                 .arg(static_cast<TApplication *>(qApp)->title())
+                                 .arg(int(QMessageBox::Critical)).arg(int(QMessageBox::Ok));
+    QCOMPARE(boxes, QStringList{expected});
+    QCOMPARE(TShown::of(form).sliders, sliders);
     QVERIFY(!QApplication::activeModalWidget());
-    // The program goes on: the window handler ran before the failing one,
-    // and the next key is handled.
-    QCOMPARE(form->lblG->text(), QStringLiteral("255"));
-    form->ScrollBar1->setFocus();
+
+    // The program goes on: the next key is handled as ever.
+    form.ScrollBar3->setPosition(0);
+    form.ScrollBar1->setFocus();
+    QTest::keyClick(form->windowHandle(), Qt::Key_Home);
     QTest::keyClick(form->windowHandle(), Qt::Key_End);
-    QCOMPARE(form->Edit1->text(), QStringLiteral("yellow"));
+    form.ScrollBar2->setPosition(255);
+    QCOMPARE(TShown::of(form), TShown::settled(255, 255, 0, "yellow"));
+    QCOMPARE(boxes.size(), 1);
 
     QCOMPARE(TApplication::exceptionText(QStringLiteral("終わり.")), QStringLiteral("終わり."));
     QCOMPARE(TApplication::exceptionText(QStringLiteral("a-")), QStringLiteral("a-"));  // '-' sorts before '.'
@@ -528,21 +637,21 @@ void tst_MainWindow::closingEndsTheProgram()
     // Run the real event loop: it must end, with status 0, when the main
     // window closes, by "おわり" or by the close box.
     QGuiApplication::setQuitOnLastWindowClosed(true);
-    const auto runUntilClosed = [](const std::function<void(TForm1 &)> &close) {
+    const auto runUntilClosed = [](const std::function<void(const TTestForm &)> &close) {
         const auto form = showForm();
-        QTimer::singleShot(0, form.get(), [&] { close(*form); });
+        QTimer::singleShot(0, form.get(), [&] { close(form); });
         QTimer guard;  // never hang
         guard.callOnTimeout(qApp, [] { QCoreApplication::exit(1); });
         guard.start(5000);
         const int status = QApplication::exec();
         return std::make_pair(status, form->isVisible());
     };
-    QCOMPARE(runUntilClosed([](TForm1 &form) { QTest::mouseClick(form.Button1, Qt::LeftButton); }),
+    QCOMPARE(runUntilClosed([](const TTestForm &form) { QTest::mouseClick(form.Button1, Qt::LeftButton); }),
              std::make_pair(0, false));
-    QCOMPARE(runUntilClosed([](TForm1 &form) {
+    QCOMPARE(runUntilClosed([](const TTestForm &form) {
                  // The close box: the window system asks the window to close.
                  QCloseEvent close;
-                 QApplication::sendEvent(form.windowHandle(), &close);
+                 QApplication::sendEvent(form->windowHandle(), &close);
              }),
              std::make_pair(0, false));
 }

@@ -92,20 +92,20 @@ void tst_NameList::pickByMouse()
     QFETCH(QString, row);
     QFETCH(TShown, expected);
     const auto form = showForm();
-    QSignalSpy clicks(form->ListBox1, &TListBox::clickRaised);
-    clickRow(form->ListBox1, rowOf(row.toUtf8().constData()));
+    QSignalSpy clicks(form.ListBox1, &TListBox::clickRaised);
+    clickRow(form.ListBox1, rowOf(row.toUtf8().constData()));
     QCOMPARE(clicks.count(), 1);
-    QCOMPARE(form->ListBox1->itemIndex(), rowOf(row.toUtf8().constData()));
-    QCOMPARE(TShown::of(*form), expected);
+    QCOMPARE(form.ListBox1->itemIndex(), rowOf(row.toUtf8().constData()));
+    QCOMPARE(TShown::of(form), expected);
     // The picked row's chip keeps its own colour on the selection.
-    QCOMPARE(chipColour(form->ListBox1, rowOf(row.toUtf8().constData())),
+    QCOMPARE(chipColour(form.ListBox1, rowOf(row.toUtf8().constData())),
              QColor(GetRValue(expected.panel1), GetGValue(expected.panel1), GetBValue(expected.panel1)));
 }
 
 void tst_NameList::chipsLeaveTheRowsAsTheyWere()
 {
     const auto form = showForm();
-    TListBox *list = form->ListBox1;
+    TListBox *list = form.ListBox1;
     // The same names in a list drawn as Qt draws it.
     QListWidget plain;
     plain.setFont(list->font());
@@ -121,18 +121,18 @@ void tst_NameList::chipsLeaveTheRowsAsTheyWere()
 void tst_NameList::pickingTheShownColourMovesNothing()
 {
     const auto form = showForm();
-    clickRow(form->ListBox1, rowOf("aqua"));
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 255, 255, "cyan"));
+    clickRow(form.ListBox1, rowOf("aqua"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 255, 255, "cyan"));
     int runs = 0;
-    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3})
+    for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3})
         connect(bar, &TScrollBar::changed, form.get(), [&runs] { ++runs; });
-    form->Edit1->setText(QStringLiteral("typed"));
-    clickRow(form->ListBox1, rowOf("cyan"));
+    form.Edit1->setText(QStringLiteral("typed"));
+    clickRow(form.ListBox1, rowOf("cyan"));
     QCOMPARE(runs, 0);
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 255, 255, "cyan"));
-    clickRow(form->ListBox1, rowOf("aqua"));
+    QCOMPARE(TShown::of(form), TShown::settled(0, 255, 255, "cyan"));
+    clickRow(form.ListBox1, rowOf("aqua"));
     QCOMPARE(runs, 0);
-    QCOMPARE(form->Edit1->text(), QStringLiteral("cyan"));
+    QCOMPARE(form.Edit1->text(), QStringLiteral("cyan"));
 }
 
 void tst_NameList::changeHandlerRunsDuringAPick_data()
@@ -158,23 +158,23 @@ void tst_NameList::changeHandlerRunsDuringAPick()
     QFETCH(QString, to);
     QFETCH(QList<TRun>, runs);
     const auto form = showForm();
-    clickRow(form->ListBox1, rowOf(from.toUtf8().constData()));
+    clickRow(form.ListBox1, rowOf(from.toUtf8().constData()));
     QList<TRun> seen;
     // Connected after the window's own handler, so each record is what that
     // run of ScrollBar1Change left, before the next slider was set.
-    for (TScrollBar *bar : {form->ScrollBar1, form->ScrollBar2, form->ScrollBar3})
+    for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3})
         connect(bar, &TScrollBar::changed, form.get(), [&] {
-            seen << TRun{{form->ScrollBar1->position(), form->ScrollBar2->position(), form->ScrollBar3->position()},
-                         form->Panel1->color(), form->Edit1->text()};
+            seen << TRun{{form.ScrollBar1->position(), form.ScrollBar2->position(), form.ScrollBar3->position()},
+                         form.Panel1->color(), form.Edit1->text()};
         });
-    clickRow(form->ListBox1, rowOf(to.toUtf8().constData()));
+    clickRow(form.ListBox1, rowOf(to.toUtf8().constData()));
     QCOMPARE(seen, runs);
 }
 
 void tst_NameList::listKeys()
 {
     const auto form = showForm();
-    TListBox *list = form->ListBox1;
+    TListBox *list = form.ListBox1;
     list->setFocus();
     QSignalSpy clicks(list, &TListBox::clickRaised);
     const auto press = [&](Qt::Key key) { QTest::keyClick(form->windowHandle(), key); };
@@ -182,20 +182,20 @@ void tst_NameList::listKeys()
     press(Qt::Key_Down);
     const int first = list->itemIndex();
     QVERIFY(first >= 0);
-    QCOMPARE(TShown::of(*form), settledOnRow(first, first == rowOf("aqua") ? "cyan" : NameOfRow(first).data()));
+    QCOMPARE(TShown::of(form), settledOnRow(first, first == rowOf("aqua") ? "cyan" : NameOfRow(first).data()));
     press(Qt::Key_End);
     QCOMPARE(list->itemIndex(), 146);
-    QCOMPARE(TShown::of(*form), settledOnRow(146, "yellowgreen"));
+    QCOMPARE(TShown::of(form), settledOnRow(146, "yellowgreen"));
     press(Qt::Key_Up);
-    QCOMPARE(TShown::of(*form), settledOnRow(145, "yellow"));
+    QCOMPARE(TShown::of(form), settledOnRow(145, "yellow"));
     press(Qt::Key_PageUp);
     const int paged = list->itemIndex();
     QVERIFY(paged < 145);
-    QCOMPARE(TShown::of(*form).name.toStdString(), std::string(*NameForColor(ColorOfRow(paged))));
+    QCOMPARE(TShown::of(form).name.toStdString(), std::string(*NameForColor(ColorOfRow(paged))));
     press(Qt::Key_PageDown);
     QVERIFY(list->itemIndex() > paged);
     press(Qt::Key_Home);
-    QCOMPARE(TShown::of(*form), settledOnRow(0, "aliceblue"));
+    QCOMPARE(TShown::of(form), settledOnRow(0, "aliceblue"));
     QCOMPARE(clicks.count(), 6);
     press(Qt::Key_Home);  // already there: no selection change
     QCOMPARE(clicks.count(), 6);
@@ -204,7 +204,7 @@ void tst_NameList::listKeys()
 void tst_NameList::typeAhead()
 {
     const auto form = showForm();
-    TListBox *list = form->ListBox1;
+    TListBox *list = form.ListBox1;
     qint64 now = 10'000;
     list->setClock([&now] { return now; });
     list->setFocus();
@@ -222,7 +222,7 @@ void tst_NameList::typeAhead()
     type("arko", 100);
     QCOMPARE(list->searchPrefix(), QStringLiteral("darko"));
     QCOMPARE(list->itemIndex(), rowOf("darkolivegreen"));
-    QCOMPARE(TShown::of(*form), settledOnRow(rowOf("darkolivegreen"), "darkolivegreen"));
+    QCOMPARE(TShown::of(form), settledOnRow(rowOf("darkolivegreen"), "darkolivegreen"));
     QCOMPARE(clicks.count(), 5);
 
     type("r", 499);  // just within the pause: "darkor"
@@ -238,7 +238,7 @@ void tst_NameList::typeAhead()
     type("y", 1000);
     type("el", 10);
     QCOMPARE(list->searchPrefix(), QStringLiteral("yel"));
-    QCOMPARE(TShown::of(*form), settledOnRow(rowOf("yellow"), "yellow"));
+    QCOMPARE(TShown::of(form), settledOnRow(rowOf("yellow"), "yellow"));
 
     const int before = int(clicks.count());
     now += 10;
@@ -251,51 +251,66 @@ void tst_NameList::typeAhead()
     QCOMPARE(list->itemIndex(), 0);
     QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // empty already: row 0 again
     QCOMPARE(clicks.count(), before + 4);
-    QCOMPARE(TShown::of(*form), settledOnRow(0, "aliceblue"));
+    QCOMPARE(TShown::of(form), settledOnRow(0, "aliceblue"));
 
     type("brass *", 50);  // the space and the asterisk are part of the name
     QCOMPARE(list->itemIndex(), rowOf("brass *"));
-    QCOMPARE(form->Edit1->text(), QStringLiteral("brass *"));
+    QCOMPARE(form.Edit1->text(), QStringLiteral("brass *"));
+
+    // Ctrl+letter is a command, not a search.
+    now += 10;
+    QTest::keyClick(form->windowHandle(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(list->searchPrefix(), QStringLiteral("brass *"));
+    QCOMPARE(list->itemIndex(), rowOf("brass *"));
+
+    // Backspace restarts the pause: 400 ms after "da", Backspace leaves "d",
+    // and "r" 400 ms later (800 ms after the "a") still extends it.
+    type("d", 1000);
+    type("a", 10);
+    now += 400;
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);
+    type("r", 400);
+    QCOMPARE(list->searchPrefix(), QStringLiteral("dr"));
 }
 
 void tst_NameList::selectionByAssistiveTechnology()
 {
     const auto form = showForm();
-    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(form->ListBox1);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(form.ListBox1);
     QVERIFY(list && list->tableInterface());
-    const QModelIndex current = form->ListBox1->currentIndex();
+    const QModelIndex current = form.ListBox1->currentIndex();
     QVERIFY(list->tableInterface()->selectRow(rowOf("gold")));
-    QCOMPARE(form->ListBox1->currentIndex(), current);  // the current row did not move
-    QCOMPARE(TShown::of(*form), settledOnRow(rowOf("gold"), "gold"));
+    QCOMPARE(form.ListBox1->currentIndex(), current);  // the current row did not move
+    QCOMPARE(TShown::of(form), settledOnRow(rowOf("gold"), "gold"));
 }
 
 void tst_NameList::selectionFromCodeRaisesNothing()
 {
     const auto form = showForm();
-    QSignalSpy clicks(form->ListBox1, &TListBox::clickRaised);
-    form->ListBox1->setItemIndex(rowOf("red"));
-    form->ListBox1->setItemIndex(-1);
+    QSignalSpy clicks(form.ListBox1, &TListBox::clickRaised);
+    form.ListBox1->setItemIndex(rowOf("red"));
+    form.ListBox1->setItemIndex(-1);
     QCOMPARE(clicks.count(), 0);
-    QCOMPARE(form->ScrollBar1->position(), 0);
+    QCOMPARE(form.ScrollBar1->position(), 0);
 
     // With nothing selected a click keeps Panel1's colour and re-applies it.
-    form->ScrollBar2->setPosition(128);
-    form->ListBox1Click();
-    QCOMPARE(TShown::of(*form), TShown::settled(0, 128, 0, "green"));
+    form.ScrollBar2->setPosition(128);
+    emit form.ListBox1->clickRaised();
+    QCOMPARE(TShown::of(form), TShown::settled(0, 128, 0, "green"));
 }
 
 void tst_NameList::clickOnSelectedRowReappliesIt()
 {
     const auto form = showForm();
-    clickRow(form->ListBox1, rowOf("red"));
-    form->ScrollBar2->setPosition(10);
-    QCOMPARE(form->Edit1->text(), QString());
-    clickRow(form->ListBox1, rowOf("red"));
-    QCOMPARE(TShown::of(*form), TShown::settled(255, 0, 0, "red"));
+    clickRow(form.ListBox1, rowOf("red"));
+    form.ScrollBar2->setPosition(10);
+    QCOMPARE(form.Edit1->text(), QString());
+    clickRow(form.ListBox1, rowOf("red"));
+    QCOMPARE(TShown::of(form), TShown::settled(255, 0, 0, "red"));
     // Ctrl+click does not empty a single-selection list.
-    QTest::mouseClick(form->ListBox1->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      form->ListBox1->visualItemRect(form->ListBox1->item(rowOf("red"))).center());
-    QCOMPARE(form->ListBox1->itemIndex(), rowOf("red"));
+    QTest::mouseClick(form.ListBox1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      form.ListBox1->visualItemRect(form.ListBox1->item(rowOf("red"))).center());
+    QCOMPARE(form.ListBox1->itemIndex(), rowOf("red"));
 }
 
 TINTARO_TEST_MAIN(tst_NameList)

@@ -4,6 +4,7 @@
 
 #include "Unit1.h"
 #include "application.h"
+#include "colordialog.h"
 #include "controls.h"
 
 #include <QStyle>
@@ -21,14 +22,61 @@
         return QTest::qExec(&test, argc, argv);                                                    \
     }
 
-/// A shown, active main window, as at start.
-inline std::unique_ptr<TForm1> showForm()
+/// A control of the window, found by its object name as an assistive
+/// technology would find it by its name.
+template<typename Control>
+Control *control(const QObject &form, const char *name)
 {
-    auto form = std::make_unique<TForm1>();
-    form->show();
-    if (!QTest::qWaitForWindowActive(form.get()))
-        qWarning("the window did not become active");
-    return form;
+    auto *found = form.findChild<Control *>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+/// The main window with its controls found by name. "form->" reaches the
+/// window itself, "form." its controls.
+struct TTestForm
+{
+    explicit TTestForm(bool show)
+        : window(std::make_unique<TForm1>())
+    {
+        if (show) {
+            window->show();
+            if (!QTest::qWaitForWindowActive(window.get()))
+                qWarning("the window did not become active");
+        }
+    }
+
+    TForm1 *get() const { return window.get(); }
+    TForm1 *operator->() const { return window.get(); }
+    TForm1 &operator*() const { return *window; }
+
+    std::unique_ptr<TForm1> window;
+    TButton *Button1 = control<TButton>(*window, "Button1");
+    TButton *Button3 = control<TButton>(*window, "Button3");
+    TLabel *Label2 = control<TLabel>(*window, "Label2");
+    TPanel *Panel2 = control<TPanel>(*window, "Panel2");
+    TPanel *Panel3 = control<TPanel>(*window, "Panel3");
+    TPanel *Panel4 = control<TPanel>(*window, "Panel4");
+    TScrollBar *ScrollBar1 = control<TScrollBar>(*window, "ScrollBar1");
+    TScrollBar *ScrollBar2 = control<TScrollBar>(*window, "ScrollBar2");
+    TScrollBar *ScrollBar3 = control<TScrollBar>(*window, "ScrollBar3");
+    TLabel *lblR = control<TLabel>(*window, "lblR");
+    TLabel *lblG = control<TLabel>(*window, "lblG");
+    TLabel *lblB = control<TLabel>(*window, "lblB");
+    TLabel *lblTen = control<TLabel>(*window, "lblTen");
+    TLabel *lblRGB = control<TLabel>(*window, "lblRGB");
+    TEdit *Edit2 = control<TEdit>(*window, "Edit2");
+    TEdit *Edit1 = control<TEdit>(*window, "Edit1");
+    TListBox *ListBox1 = control<TListBox>(*window, "ListBox1");
+    TPanel *Panel1 = control<TPanel>(*window, "Panel1");
+    TColorDialog *ColorDialog1 = control<TColorDialog>(*window, "ColorDialog1");
+};
+
+/// A shown, active main window, as at start.
+inline TTestForm showForm()
+{
+    return TTestForm(true);
 }
 
 /// Where the style puts a part of a slider: the thumb, a page area, an arrow.
@@ -62,7 +110,7 @@ struct TShown
     QString ten, rgb, html, name;
     TColor panel1, panel2, panel3, panel4;
 
-    static TShown of(const TForm1 &form)
+    static TShown of(const TTestForm &form)
     {
         return {{form.ScrollBar1->position(), form.ScrollBar2->position(), form.ScrollBar3->position()},
                 {form.lblR->text(), form.lblG->text(), form.lblB->text()},
