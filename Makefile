@@ -8,7 +8,7 @@ STRICT     = -DTINTARO_WERROR=ON
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
            fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
-           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland
+           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev
 
 .PHONY: all deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
 
