@@ -40,7 +40,7 @@ void TColourChips::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         painter->restore();
     }
 
-    // The name after the chip; the style draws it, elided as before.
+    // The name after the chip, drawn by the style in the width that is left.
     item.rect.setLeft(chip.right() + 1 + margin + 1);
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
 }
