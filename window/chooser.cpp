@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QTimerEvent>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -776,7 +778,30 @@ void TColorChooser::pickCustomSlot(int slot)
 void TColorChooser::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    m_monitor = QRect();
     place();
+    m_frameChecks = 0;
+    m_frameTimer.start(FrameCheckInterval, this);
+}
+
+void TColorChooser::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_frameTimer.timerId()) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    // No event tells when a window manager has framed the chooser, so the
+    // frame is looked for a few times after it is shown. Once it is there the
+    // position is asked for once more, even where Qt believes it holds: a
+    // window manager that framed the chooser late may have kept its own.
+    if (!isVisible() || ++m_frameChecks >= FrameChecks) {
+        m_frameTimer.stop();
+        return;
+    }
+    const bool framed = frameGeometry() != geometry();
+    place(framed);
+    if (framed)
+        m_frameTimer.stop();
 }
 
 bool TColorChooser::event(QEvent *event)
@@ -790,27 +815,32 @@ bool TColorChooser::event(QEvent *event)
         activateWindow();
     }
     // A window manager adds its frame after the first placement, and Qt
-    // learns its size only when asked: once the chooser has moved or been
-    // activated, the outer rectangle is placed again if it has grown.
-    if ((event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) && isVisible()
-        && frameGeometry().size() != m_placedFrame) {
+    // learns its size only when asked: when the chooser has moved or been
+    // activated, the outer rectangle is placed again if it is not in place.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) && isVisible())
         place();
-    }
     return handled;
 }
 
-void TColorChooser::place()
+void TColorChooser::place(bool again)
 {
-    // Placed on the whole monitor of the active window (or of the owner),
-    // its work area aside; only the position changes.
-    const QWidget *anchor = QApplication::activeWindow() && QApplication::activeWindow() != this
-        ? QApplication::activeWindow()
-        : parentWidget();
-    const QScreen *screen = anchor ? anchor->screen() : this->screen();
-    if (!screen)
-        return;
-    m_placedFrame = frameGeometry().size();
-    move(TColorDialog::chooserPosition(screen->geometry(), m_placedFrame));
+    // Placed on the whole monitor of the active window (or of the owner)
+    // when the chooser starts, its work area aside; only the position changes.
+    if (m_monitor.isEmpty()) {
+        const QWidget *anchor = QApplication::activeWindow() && QApplication::activeWindow() != this
+            ? QApplication::activeWindow()
+            : parentWidget();
+        const QScreen *screen = anchor ? anchor->screen() : this->screen();
+        if (!screen)
+            return;
+        m_monitor = screen->geometry();
+    }
+    const QRect frame = frameGeometry();
+    const QPoint target = TColorDialog::chooserPosition(m_monitor, frame.size());
+    if (again && windowHandle())
+        windowHandle()->setFramePosition(target);
+    else if (frame.topLeft() != target)
+        move(target);
 }
 
 #include "chooser.moc"

@@ -11,6 +11,7 @@
 #include "choosercolour.h"
 #include "colordialog.h"
 
+#include <QBasicTimer>
 #include <QDialog>
 
 class QFrame;
@@ -41,6 +42,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     void createBasicColours();
@@ -59,14 +61,19 @@ private:
     void addCustomColor();
     void pickCustomSlot(int slot);
     void refresh();
-    void place();
+    void place(bool again = false);
 
     TChooserColour m_colour;
     TColor m_original = 0;
     TCustomColors m_custom{};
     int m_nextSlot = 0;
     bool m_refreshing = false;
-    QSize m_placedFrame;
+    QRect m_monitor;
+    // The frame is looked for every 50 ms for two seconds after showing.
+    static constexpr int FrameCheckInterval = 50;
+    static constexpr int FrameChecks = 40;
+    QBasicTimer m_frameTimer;
+    int m_frameChecks = 0;
 
     TSwatchGrid *m_basic = nullptr;
     TSwatchGrid *m_customGrid = nullptr;
