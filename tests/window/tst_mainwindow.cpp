@@ -505,7 +505,6 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
         QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + accessKeys[i] + QLatin1Char(')'));
         QCOMPARE(QGuiApplication::clipboard()->text(), copied[i]);
     }
-#include <QListWidgetItem>
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()
