@@ -127,7 +127,9 @@ void tst_MainWindow::layout()
     }
     QCOMPARE(control->font().pixelSize(), fontHeight);
     const QFontInfo font(control->font());
-    QVERIFY2(font.family() == QStringLiteral("ＭＳ Ｐゴシック") || font.family() == QStringLiteral("IPAPGothic"),
+    // IPA's proportional Gothic by either of its names.
+    QVERIFY2(font.family() == QStringLiteral("ＭＳ Ｐゴシック") || font.family() == QStringLiteral("IPAPGothic")
+                 || font.family() == QStringLiteral("IPA Pゴシック"),
              qPrintable(font.family()));
     QVERIFY(!font.bold() && !font.italic());
 }
