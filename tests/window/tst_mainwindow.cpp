@@ -138,6 +138,9 @@ void tst_MainWindow::windowDesign()
 {
     const auto form = showForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("Tintaro"));
+    // The window's font stays the window's: the chooser, menus, tooltips and
+    // message boxes keep the application's.
+    QVERIFY(QApplication::font() != form->font());
     QCOMPARE(form->frameGeometry(), QRect(123, 95, 811, 565));  // no frame here: client = outer
     const Qt::WindowFlags flags = form->windowHandle()->flags();
     QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
