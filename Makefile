@@ -6,7 +6,8 @@ CMAKE_ARGS ?=
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
            fonts-ipafont-gothic xvfb xauth xdotool imagemagick strace valgrind dpkg-dev \
-           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland
+           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland \
+           qt6-translations-l10n
 
 .PHONY: all deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
 
@@ -25,7 +26,7 @@ deps:
 	fi
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTINTARO_QT_TRANSLATIONS=ON $(CMAKE_ARGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
@@ -40,7 +41,8 @@ test: build build-sanitized
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
 $(ASAN_BUILD)/build.ninja:
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTINTARO_SANITIZE=ON
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTINTARO_SANITIZE=ON \
+	    -DTINTARO_QT_TRANSLATIONS=ON
 
 build-sanitized: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD)
