@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "accessible.h"
+
 #include "application.h"
 
 #include <QAccessible>
@@ -23,6 +25,7 @@ TColor ColorToRGB(TColor color)
 TScrollBar::TScrollBar(QWidget *parent)
     : QScrollBar(Qt::Horizontal, parent)
 {
+    InstallControlAccessibility();
     setRange(0, 255);
     setSingleStep(1);
     // The page step equals the line step, so a trough click and Page Up/Down
@@ -214,6 +217,7 @@ void TLabel::contextMenuEvent(QContextMenuEvent *event)
 TEdit::TEdit(QWidget *parent)
     : QLineEdit(parent)
 {
+    InstallControlAccessibility();
 }
 
 void TEdit::changeText(const QString &text)
@@ -251,6 +255,7 @@ TListBox::TListBox(QWidget *parent)
     : QListWidget(parent)
     , m_clock(monotonicMilliseconds)
 {
+    InstallControlAccessibility();
     setSelectionMode(QAbstractItemView::SingleSelection);
     // A long name is cut at the right edge, as the designed width allows.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -36,6 +36,7 @@ void tst_Accessibility::atspiClient()
 
     program.terminate();
     QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
 }
 
 void tst_Accessibility::japaneseContextMenus_data()
