@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,7 @@ struct THeldMessage
 };
 
 QtMessageHandler previousHandler = nullptr;
+std::mutex heldMutex;  // Qt's event reader thread may report too
 std::vector<THeldMessage> heldMessages;
 
 // Qt 6.4 looks for "flatpak-info" in the runtime folder while it starts,
@@ -77,6 +79,7 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext &context, const Q
         previousHandler(type, context, text);
         return;
     }
+    const std::lock_guard lock(heldMutex);
     heldMessages.push_back({type, context.file, context.line, context.function, context.category, text});
 }
 
@@ -98,12 +101,17 @@ void finishStart()
     else
         qunsetenv("TMPDIR");
     qInstallMessageHandler(previousHandler);
-    for (const THeldMessage &held : std::exchange(heldMessages, {})) {
+    std::vector<THeldMessage> held;
+    {
+        const std::lock_guard lock(heldMutex);
+        held.swap(heldMessages);
+    }
+    for (const THeldMessage &message : held) {
         // Qt's notes about the runtime folder it was kept from creating.
-        if (held.text.contains(QLatin1String(startTempFolder)))
+        if (message.text.contains(QLatin1String(startTempFolder)))
             continue;
-        previousHandler(held.type, QMessageLogContext(held.file, held.line, held.function, held.category),
-                        held.text);
+        previousHandler(message.type, QMessageLogContext(message.file, message.line, message.function, message.category),
+                        message.text);
     }
 }
 
