@@ -3,10 +3,14 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_ARGS ?=
+# Warnings are errors here and in CI, and Qt's Japanese translations are
+# required; a packager's plain cmake build keeps warnings warnings and falls
+# back to Qt's English texts when the translations are not installed.
+STRICT     = -DTINTARO_WERROR=ON -DTINTARO_QT_TRANSLATIONS=ON
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
            fonts-ipafont-gothic xvfb xauth xdotool imagemagick strace valgrind dpkg-dev \
-           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland \
+           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n
 
 .PHONY: all deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
@@ -26,7 +30,7 @@ deps:
 	fi
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTINTARO_QT_TRANSLATIONS=ON $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT) $(CMAKE_ARGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
@@ -41,8 +45,7 @@ test: build build-sanitized
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
 $(ASAN_BUILD)/build.ninja:
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTINTARO_SANITIZE=ON \
-	    -DTINTARO_QT_TRANSLATIONS=ON
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTINTARO_SANITIZE=ON $(STRICT)
 
 build-sanitized: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD)
@@ -50,11 +53,14 @@ build-sanitized: deps $(ASAN_BUILD)/build.ninja
 test-asan: build-sanitized
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
-# The fuzzer for a minute, starting from the committed seeds.
+# Each fuzzer for a minute, starting from the committed seeds.
 fuzz: build-sanitized
 	rm -rf $(ASAN_BUILD)/fuzz/corpus && mkdir -p $(ASAN_BUILD)/fuzz/corpus
 	$(ASAN_BUILD)/fuzz/fuzz_colour -max_total_time=60 -print_final_stats=1 \
 	    -dict=fuzz/colour.dict $(ASAN_BUILD)/fuzz/corpus fuzz/corpus
+	rm -rf $(ASAN_BUILD)/fuzz/corpus_typed && mkdir -p $(ASAN_BUILD)/fuzz/corpus_typed
+	$(ASAN_BUILD)/fuzz/fuzz_typed -max_total_time=60 -print_final_stats=1 \
+	    -dict=fuzz/typed.dict $(ASAN_BUILD)/fuzz/corpus_typed fuzz/corpus_typed
 
 # A .deb in $(BUILD)/, its dependencies from the libraries it links.
 package: build

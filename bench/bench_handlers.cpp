@@ -1,10 +1,12 @@
 // In-process figures: one slider change, one pick that moves all three
-// sliders, a 256-position drag painted on the offscreen platform, and the
-// time from "ダイアログ" until the chooser is on screen. QBENCHMARK's
-// -callgrind option gives instruction counts for the first two.
+// sliders, a 256-position drag painted on the offscreen platform, the time
+// from "ダイアログ" until the chooser is on screen, and one nearest named
+// colour lookup. QBENCHMARK's -callgrind option gives instruction counts for
+// the first two.
 #include "Unit1.h"
 #include "application.h"
 #include "controls.h"
+#include "nearest.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -25,6 +27,7 @@ private slots:
     void pick();
     void drag();
     void chooser();
+    void nearestName();
 
 private:
     std::unique_ptr<TForm1> m_form;
@@ -108,6 +111,18 @@ void bench_Handlers::chooser()
     qInfo("BENCH chooser-first-opening %.3f ms", openings.first() / 1e6);
     std::sort(openings.begin() + 1, openings.end());
     qInfo("BENCH chooser-later-opening-median %.3f ms", openings[6] / 1e6);
+}
+
+void bench_Handlers::nearestName()
+{
+    // A new colour each time, spread over the cube by a large odd step.
+    std::uint32_t value = 0;
+    int sum = 0;
+    QBENCHMARK {
+        value = (value + 0x9E3779u) & 0xFFFFFFu;
+        sum += NearestNamedColor(TColor(value)).Row;
+    }
+    QVERIFY(sum >= 0);
 }
 
 int main(int argc, char *argv[])

@@ -71,7 +71,7 @@ handlers = subprocess.run([os.path.join(build, "bench", "bench_handlers"), "-max
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True).stdout
 results = dict(re.findall(r"RESULT : bench_Handlers::(\w+)\(\):\s+([\d.]+) msecs per iteration", handlers))
 infos = dict(re.findall(r"BENCH ([\w-]+) ([\d.]+) ms", handlers))
-if len(results) < 2 or len(infos) < 4:
+if len(results) < 3 or len(infos) < 4:
     sys.exit("bench_handlers failed:\n" + handlers)
 
 t = {name: statistics.median(values) for name, values in times.items()}
@@ -92,6 +92,7 @@ rows = [
     ("chooser (Button3Click to shown)", "first %s ms, later %s ms" % (infos["chooser-first-opening"],
                                                                       infos["chooser-later-opening-median"]),
      "", "<= 50 ms"),
+    ("nearest named colour (one CIEDE2000 lookup)", "%.2f us" % (float(results["nearestName"]) * 1000), "", "<= 5 us"),
 ]
 print("%d runs each, pair by pair; medians\n" % runs)
 print("| figure | measured | ratio | target |\n|---|---|---|---|")

@@ -1,5 +1,6 @@
 #include "colour.h"
 
+#include <algorithm>
 #include <cstdio>
 
 EConvertError::EConvertError()
@@ -238,4 +239,153 @@ std::optional<std::string_view> NameForColor(TColor color)
             name = row.Name;
     }
     return name;
+}
+
+THsl ColorToHsl(TColor color)
+{
+    const int red = GetRValue(color);
+    const int green = GetGValue(color);
+    const int blue = GetBValue(color);
+    const int max = std::max({red, green, blue});
+    const int min = std::min({red, green, blue});
+    const int sum = max + min;      // lightness = sum / 510
+    const int range = max - min;
+    // Integer arithmetic throughout, so a value exactly halfway between two
+    // integers rounds up instead of wherever floating point puts it:
+    // round(n / d) = (2n + d) / (2d) for n >= 0.
+    const auto rounded = [](long long n, long long d) { return int((2 * n + d) / (2 * d)); };
+    THsl hsl{0, 0, rounded(100LL * sum, 510)};
+    if (range == 0)
+        return hsl;
+    hsl.Saturation = rounded(100LL * range, sum <= 255 ? sum : 510 - sum);
+    // The hue in sixtieths of a turn times range: red max counts from 0 (or
+    // 6 when green < blue), green from 2, blue from 4.
+    long long sixths;
+    if (max == red)
+        sixths = (green - blue) + (green < blue ? 6 * range : 0);
+    else if (max == green)
+        sixths = (blue - red) + 2 * range;
+    else
+        sixths = (red - green) + 4 * range;
+    hsl.Hue = rounded(60 * sixths, range) % 360;
+    return hsl;
+}
+
+TColor HslToColor(int hue, int saturation, int lightness)
+{
+    const int h = (hue % 360 + 360) % 360;
+    const int s = std::clamp(saturation, 0, 100);
+    const int l = std::clamp(lightness, 0, 100);
+    // channel(n) = l - s * min(l, 1 - l) * clamp(min(k - 3, 9 - k), -1, 1)
+    // with k = (n + hue / 30) mod 12, kept exact: k is counted in 30ths, so
+    // each channel is 255 * (3000 l - s * min(l, 100 - l) * t) / 300000.
+    const auto channel = [&](int n) {
+        const int k = (30 * n + h) % 360;
+        const int t = std::clamp(std::min(k - 90, 270 - k), -30, 30);
+        const long long numerator = 255LL * (3000LL * l - (long long)s * std::min(l, 100 - l) * t);
+        const long long denominator = 300000;
+        return int((2 * numerator + denominator) / (2 * denominator));
+    };
+    return MakeColor(channel(0), channel(8), channel(4));
+}
+
+std::string ColorToRgbText(TColor color)
+{
+    return "rgb(" + std::to_string(GetRValue(color)) + ", " + std::to_string(GetGValue(color)) + ", "
+        + std::to_string(GetBValue(color)) + ")";
+}
+
+std::string ColorToHslText(TColor color)
+{
+    const THsl hsl = ColorToHsl(color);
+    return "hsl(" + std::to_string(hsl.Hue) + ", " + std::to_string(hsl.Saturation) + "%, "
+        + std::to_string(hsl.Lightness) + "%)";
+}
+
+static char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+static bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+// Exactly `count` hexadecimal digits, each `repeat` times (2 for "#RGB").
+static std::optional<TColor> parseHexDigits(std::string_view digits, int repeat)
+{
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        const int digit = hexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        for (int i = 0; i < repeat; ++i)
+            value = value * 16 + std::uint32_t(digit);
+    }
+    return MakeColor(int(value >> 16), int(value >> 8), int(value));
+}
+
+// "(r, g, b)" after the letters "rgb": spaces and tabs around each number,
+// one to three decimal digits each, nothing after the ")".
+static std::optional<TColor> parseRgbArguments(std::string_view text)
+{
+    std::size_t at = 0;
+    const auto skipBlanks = [&] {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
+            ++at;
+    };
+    if (text.empty() || text[at++] != '(')
+        return std::nullopt;
+    int component[3];
+    for (int i = 0; i < 3; ++i) {
+        skipBlanks();
+        int value = 0;
+        std::size_t digits = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 3) {
+            value = value * 10 + (text[at++] - '0');
+            ++digits;
+        }
+        if (digits == 0 || value > 255)
+            return std::nullopt;
+        skipBlanks();
+        if (at >= text.size() || text[at++] != (i < 2 ? ',' : ')'))
+            return std::nullopt;
+        component[i] = value;
+    }
+    if (at != text.size())
+        return std::nullopt;
+    return MakeColor(component[0], component[1], component[2]);
+}
+
+std::optional<TColor> ParseTypedColor(std::string_view text)
+{
+    constexpr std::string_view blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(blanks) - first + 1);
+
+    if (text.front() == '#') {
+        if (text.size() == 7)
+            return parseHexDigits(text.substr(1), 1);
+        if (text.size() == 4)
+            return parseHexDigits(text.substr(1), 2);
+        return std::nullopt;
+    }
+    if (text.size() == 6) {
+        if (const auto color = parseHexDigits(text, 1))
+            return color;
+    }
+    if (text.size() > 3 && equalsIgnoringAsciiCase(text.substr(0, 3), "rgb"))
+        return parseRgbArguments(text.substr(3));
+    for (int row = 0; row < NamedColorCount; ++row) {
+        std::string_view name = NamedColors[std::size_t(row)].Name;
+        if (equalsIgnoringAsciiCase(text, name))
+            return ColorOfRow(row);
+        if (name.ends_with(" *") && equalsIgnoringAsciiCase(text, name.substr(0, name.size() - 2)))
+            return ColorOfRow(row);
+    }
+    return std::nullopt;
 }

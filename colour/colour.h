@@ -89,3 +89,45 @@ TColor ColorOfRow(int row);
 /// equals ColorToHtml(color), or nothing when no row does. "#00FFFF" is
 /// "cyan" (not "aqua") and "#FF00FF" is "magenta" (not "fuchsia").
 std::optional<std::string_view> NameForColor(TColor color);
+
+/// A colour in the units of CSS hsl(): Hue 0 .. 359 degrees, Saturation and
+/// Lightness 0 .. 100 per cent.
+struct THsl
+{
+    int Hue;
+    int Saturation;
+    int Lightness;
+};
+
+/// The colour's hue, saturation and lightness as CSS Color 4 defines them,
+/// each rounded to the nearest integer (halves away from zero). A hue that
+/// rounds to 360 is 0; greys (red = green = blue) have hue 0 and saturation 0.
+/// Only the three components are read: the top byte is ignored.
+THsl ColorToHsl(TColor color);
+
+/// The colour of hsl(hue, saturation%, lightness%) by the CSS Color 4
+/// conversion, each channel rounded to the nearest of 0 .. 255 (127.5 gives
+/// 128). The hue is taken modulo 360 (a negative hue counts back from 360);
+/// saturation and lightness are clamped to 0 .. 100.
+TColor HslToColor(int hue, int saturation, int lightness);
+
+/// "rgb(" red ", " green ", " blue ")" in decimal, no leading zeros:
+/// "rgb(255, 200, 0)".
+std::string ColorToRgbText(TColor color);
+
+/// "hsl(" hue ", " saturation "%, " lightness "%)" from ColorToHsl:
+/// "hsl(47, 100%, 50%)".
+std::string ColorToHslText(TColor color);
+
+/// The strict parser of a colour typed or pasted by the user; nothing on
+/// failure (never throws). After white space (space, tab, CR, LF) is trimmed
+/// from both ends, the whole text must be exactly one of:
+/// - "#RRGGBB" or "RRGGBB": six hexadecimal digits, either case;
+/// - "#RGB": three hexadecimal digits, each doubled ("#F80" is "#FF8800");
+/// - "rgb(r, g, b)": the letters "rgb" in any case, "(", three decimal
+///   integers 0 .. 255 of one to three digits separated by commas, ")";
+///   spaces and tabs may stand around each number, nowhere else;
+/// - a name of NamedColors in any ASCII letter case; the seven names that
+///   end in " *" are also accepted without it.
+/// Anything else, a NUL or a non-ASCII byte included, gives nothing.
+std::optional<TColor> ParseTypedColor(std::string_view text);

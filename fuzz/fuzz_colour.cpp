@@ -2,6 +2,7 @@
 // reference computation written here, independently of the library: every
 // input either fails with EConvertError or gives exactly the reference value.
 #include "colour.h"
+#include "require.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -58,12 +59,6 @@ std::optional<std::int32_t> attempt(Function f)
             std::abort();
         return std::nullopt;
     }
-}
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
 }
 
 } // namespace

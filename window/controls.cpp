@@ -222,8 +222,10 @@ TEdit::TEdit(QWidget *parent)
 
 void TEdit::changeText(const QString &text)
 {
-    if (text != QLineEdit::text())
+    if (text != QLineEdit::text()) {
         QLineEdit::setText(text);
+        RaiseCarriedException();
+    }
 }
 
 TButton::TButton(QWidget *parent)

@@ -105,7 +105,8 @@ class TEdit : public QLineEdit
 public:
     explicit TEdit(QWidget *parent);
 
-    /// Sets the text, laying it out only when it really changes.
+    /// Sets the text, laying it out only when it really changes. An exception
+    /// that left a handler of the change is raised again here.
     void changeText(const QString &text);
 };
 

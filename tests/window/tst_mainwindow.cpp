@@ -2,16 +2,31 @@
 // sliders' keys and mouse, mixing, scrolling, closing and the error box.
 #include "windowtest.h"
 
+#include "chooser.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QClipboard>
 #include <QFontInfo>
+#include <QListWidgetItem>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 
 namespace {
+
+// The program's style over the named base for one test, then back.
+struct TStyleFor
+{
+    explicit TStyleFor(const QString &base)
+    {
+        if (!base.isEmpty())
+            QApplication::setStyle(TApplication::createStyle(base));
+    }
+    ~TStyleFor() { QApplication::setStyle(TApplication::createStyle()); }
+    Q_DISABLE_COPY_MOVE(TStyleFor)
+};
 
 QColor pixelAtCentre(QWidget *widget)
 {
@@ -34,6 +49,7 @@ private slots:
     void sliderKeys_data();
     void sliderKeys();
     void positionClampsAndNotifiesOnlyOnChange();
+    void troughClicksAndDrag_data();
     void troughClicksAndDrag();
     void mixing_data();
     void mixing();
@@ -41,6 +57,7 @@ private slots:
     void readoutsCanBeSelectedAndCopied();
     void swatchesDescribeTheirColour();
     void scrollsWhenSmallerThanContents();
+    void exceptionInHandlerIsShown_data();
     void exceptionInHandlerIsShown();
     void titleFromPath_data();
     void titleFromPath();
@@ -131,9 +148,16 @@ void tst_MainWindow::startState()
 {
     const TTestForm hidden(false);
     QCOMPARE(hidden.Panel1->color(), clBtnFace);  // before the shown notification
-    QCOMPARE(ColorToRGB(clBtnFace), MakeColor(QApplication::palette().color(QPalette::Button).red(),
-                                              QApplication::palette().color(QPalette::Button).green(),
-                                              QApplication::palette().color(QPalette::Button).blue()));
+    // The button face, not the window or any other role: a palette where
+    // they all differ.
+    const QPalette desktop = QApplication::palette();
+    QPalette distinct = desktop;
+    distinct.setColor(QPalette::Button, QColor(1, 2, 3));
+    distinct.setColor(QPalette::Window, QColor(4, 5, 6));
+    distinct.setColor(QPalette::Base, QColor(7, 8, 9));
+    QApplication::setPalette(distinct);
+    QCOMPARE(ColorToRGB(clBtnFace), MakeColor(1, 2, 3));
+    QApplication::setPalette(desktop);
 
     const auto form = showForm();
     const TShown shown = TShown::of(form);
@@ -158,6 +182,21 @@ void tst_MainWindow::focusAtStartAndTabOrder()
     QCOMPARE(form.ScrollBar1->position(), 1);
     QCOMPARE(form.lblR->text(), QStringLiteral("1"));
 
+    // A focused button is pressed by Space, Return and Enter alike.
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QSignalSpy pressed(form.Button3, &QAbstractButton::clicked);
+        QTimer closer;  // closes the chooser that the press opens
+        closer.callOnTimeout([] {
+            if (QApplication::activeModalWidget())
+                QApplication::activeModalWidget()->close();
+        });
+        closer.start(10);
+        form.Button3->setFocus();
+        QTest::keyClick(form->windowHandle(), key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QTRY_COMPARE(pressed.count(), 1);
+    }
+    form.ScrollBar1->setFocus();
+
     const QList<QWidget *> expected = {form.ScrollBar2, form.ScrollBar3, form.Button1, form.Button3,
                                        form.Edit1, form.ListBox1, form.Edit2, form.ScrollBar1};
     for (QWidget *next : expected) {
@@ -168,32 +207,47 @@ void tst_MainWindow::focusAtStartAndTabOrder()
 
 void tst_MainWindow::sliderKeys_data()
 {
+    QTest::addColumn<QString>("style");  // "": the desktop's own
     QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
-    QTest::newRow("Left") << int(Qt::Key_Left) << 100 << 99;
-    QTest::newRow("Up") << int(Qt::Key_Up) << 100 << 99;
-    QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 100 << 99;
-    QTest::newRow("Right") << int(Qt::Key_Right) << 100 << 101;
-    QTest::newRow("Down") << int(Qt::Key_Down) << 100 << 101;
-    QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 100 << 101;
-    QTest::newRow("Home") << int(Qt::Key_Home) << 100 << 0;
-    QTest::newRow("End") << int(Qt::Key_End) << 100 << 255;
-    QTest::newRow("Left at 0 is clamped") << int(Qt::Key_Left) << 0 << 0;
-    QTest::newRow("Page Down at 255 is clamped") << int(Qt::Key_PageDown) << 255 << 255;
+    const auto row = [](const char *name, const char *style, Qt::Key key, int from, int to,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::newRow(name) << QString::fromLatin1(style) << int(key) << int(modifiers) << from << to;
+    };
+    row("Left", "", Qt::Key_Left, 100, 99);
+    row("Up", "", Qt::Key_Up, 100, 99);
+    row("Page Up", "", Qt::Key_PageUp, 100, 99);
+    row("Right", "", Qt::Key_Right, 100, 101);
+    row("Down", "", Qt::Key_Down, 100, 101);
+    row("Page Down", "", Qt::Key_PageDown, 100, 101);
+    row("Home", "", Qt::Key_Home, 100, 0);
+    row("End", "", Qt::Key_End, 100, 255);
+    row("Left at 0 is clamped", "", Qt::Key_Left, 0, 0);
+    row("Page Down at 255 is clamped", "", Qt::Key_PageDown, 255, 255);
+    row("Ctrl+Right does nothing", "", Qt::Key_Right, 100, 100, Qt::ControlModifier);
+    row("Alt+Left does nothing", "", Qt::Key_Left, 100, 100, Qt::AltModifier);
+    row("Meta+End does nothing", "", Qt::Key_End, 100, 100, Qt::MetaModifier);
+    row("Page Up under Windows", "Windows", Qt::Key_PageUp, 100, 99);
+    row("Right under Windows", "Windows", Qt::Key_Right, 100, 101);
+    row("Home under Fusion", "Fusion", Qt::Key_Home, 100, 0);
 }
 
 void tst_MainWindow::sliderKeys()
 {
+    QFETCH(QString, style);
     QFETCH(int, key);
+    QFETCH(int, modifiers);
     QFETCH(int, from);
     QFETCH(int, to);
+    const TStyleFor styled(style);
     const auto form = showForm();
     for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3}) {
         bar->setPosition(from);
         bar->setFocus();
         QSignalSpy changes(bar, &TScrollBar::changed);
-        QTest::keyClick(form->windowHandle(), Qt::Key(key));
+        QTest::keyClick(form->windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(bar->position(), to);
         QCOMPARE(changes.count(), from == to ? 0 : 1);
     }
@@ -215,8 +269,18 @@ void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
     QCOMPARE(form.lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
 }
 
+void tst_MainWindow::troughClicksAndDrag_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::newRow("the desktop's own") << QString();
+    QTest::newRow("Fusion") << QStringLiteral("Fusion");
+    QTest::newRow("Windows") << QStringLiteral("Windows");
+}
+
 void tst_MainWindow::troughClicksAndDrag()
 {
+    QFETCH(QString, style);
+    const TStyleFor styled(style);
     const auto form = showForm();
     TScrollBar *bar = form.ScrollBar1;
     const QRect thumbAtStart = subControlRect(bar, QStyle::SC_ScrollBarSlider);
@@ -231,6 +295,10 @@ void tst_MainWindow::troughClicksAndDrag()
     bar->setPosition(255);
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 4, bar->height() / 2));
     QCOMPARE(bar->position(), 254);
+    // A middle click does not jump to the pointer, as some styles would.
+    bar->setPosition(0);
+    QTest::mouseClick(bar, Qt::MiddleButton, Qt::NoModifier, rightOfThumb);
+    QCOMPARE(bar->position(), 0);
     QCOMPARE(subControlRect(bar, QStyle::SC_ScrollBarSlider).size(), thumbAtStart.size());  // fixed thumb
 
     // Dragging the thumb notifies once for each new position.
@@ -370,36 +438,76 @@ void tst_MainWindow::scrollsWhenSmallerThanContents()
     QCOMPARE(form.Panel1->pos(), QPoint(416, 24));
 }
 
+void tst_MainWindow::exceptionInHandlerIsShown_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("throwAt");  // which change of Edit2's text fails
+    QTest::addColumn<QList<int>>("sliders");  // where they stand after the box
+    QTest::newRow("slider change") << "key" << 1 << QList<int>{0, 255, 0};
+    QTest::newRow("list pick") << "pick" << 1 << QList<int>{0, 0, 0};
+    // The pick stops where the red slider's handler failed: one box, green
+    // and blue are not set.
+    QTest::newRow("slider set inside a list pick") << "pick" << 2 << QList<int>{255, 0, 0};
+    QTest::newRow("button press, the chooser confirmed") << "button" << 1 << QList<int>{0, 0, 0};
+}
+
 void tst_MainWindow::exceptionInHandlerIsShown()
 {
+    QFETCH(QString, input);
+    QFETCH(int, throwAt);
+    QFETCH(QList<int>, sliders);
     const auto form = showForm();
-    // A handler whose conversion fails, on the green slider.
-    connect(form.ScrollBar2, &TScrollBar::changed, form.get(), [] { HexToInt("zz"); });
-    QString caption, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        caption = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        buttons = box->standardButtons();
-        QTest::keyClick(box, Qt::Key_Return);
+    QStringList boxes;  // caption, text, icon and buttons of each error box
+    QTimer closer;
+    closer.callOnTimeout([&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            boxes << QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(int(box->icon()))
+                         .arg(int(box->standardButtons()));
+            QTest::keyClick(box, Qt::Key_Return);
+        } else if (auto *chooser = qobject_cast<TColorChooser *>(modal)) {
+            chooser->setColor(MakeColor(0, 0, 128));
+            chooser->accept();
+        }
     });
-    form.ScrollBar2->setFocus();
-    QTest::keyClick(form->windowHandle(), Qt::Key_End);
-    QCOMPARE(text, QStringLiteral("変換できません."));
-    QCOMPARE(caption, static_cast<TApplication *>(qApp)->title());
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    closer.start(10);
+    // A handler of Edit2's text fails inside the window's handler that sets
+    // the text, run through the same guard as the window's handlers.
+    int changesUntilThrow = throwAt;
+    QObject failing;
+    QObject::connect(form.Edit2, &QLineEdit::textChanged, &failing, [&] {
+        RunHandler([&] {
+            if (--changesUntilThrow == 0)
+                HexToInt("zz");
+        });
+    });
+    if (input == QLatin1String("key")) {
+        form.ScrollBar2->setFocus();
+        QTest::keyClick(form->windowHandle(), Qt::Key_End);
+    } else if (input == QLatin1String("pick")) {
+        const QListWidgetItem *white = form.ListBox1->item(143);
+        form.ListBox1->scrollToItem(white);
+        QTest::mouseClick(form.ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          form.ListBox1->visualItemRect(white).center());
+    } else {
+        QTest::mouseClick(form.Button3, Qt::LeftButton);
+    }
+    QObject::disconnect(form.Edit2, nullptr, &failing, nullptr);
+    const QString expected = QStringLiteral("%1|変換できません.|%2|%3")
+                                 .arg(static_cast<TApplication *>(qApp)->title())
+                                 .arg(int(QMessageBox::Critical)).arg(int(QMessageBox::Ok));
+    QCOMPARE(boxes, QStringList{expected});
+    QCOMPARE(TShown::of(form).sliders, sliders);
     QVERIFY(!QApplication::activeModalWidget());
-    // The program goes on: the window handler ran before the failing one,
-    // and the next key is handled.
-    QCOMPARE(form.lblG->text(), QStringLiteral("255"));
+
+    // The program goes on: the next key is handled as ever.
+    form.ScrollBar3->setPosition(0);
     form.ScrollBar1->setFocus();
+    QTest::keyClick(form->windowHandle(), Qt::Key_Home);
     QTest::keyClick(form->windowHandle(), Qt::Key_End);
-    QCOMPARE(form.Edit1->text(), QStringLiteral("yellow"));
+    form.ScrollBar2->setPosition(255);
+    QCOMPARE(TShown::of(form), TShown::settled(255, 255, 0, "yellow"));
+    QCOMPARE(boxes.size(), 1);
 
     QCOMPARE(TApplication::exceptionText(QStringLiteral("終わり.")), QStringLiteral("終わり."));
     QCOMPARE(TApplication::exceptionText(QStringLiteral("a-")), QStringLiteral("a-"));  // '-' sorts before '.'

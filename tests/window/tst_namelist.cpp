@@ -227,6 +227,21 @@ void tst_NameList::typeAhead()
     type("brass *", 50);  // the space and the asterisk are part of the name
     QCOMPARE(list->itemIndex(), rowOf("brass *"));
     QCOMPARE(form.Edit1->text(), QStringLiteral("brass *"));
+
+    // Ctrl+letter is a command, not a search.
+    now += 10;
+    QTest::keyClick(form->windowHandle(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(list->searchPrefix(), QStringLiteral("brass *"));
+    QCOMPARE(list->itemIndex(), rowOf("brass *"));
+
+    // Backspace restarts the pause: 400 ms after "da", Backspace leaves "d",
+    // and "r" 400 ms later (800 ms after the "a") still extends it.
+    type("d", 1000);
+    type("a", 10);
+    now += 400;
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);
+    type("r", 400);
+    QCOMPARE(list->searchPrefix(), QStringLiteral("dr"));
 }
 
 void tst_NameList::selectionByAssistiveTechnology()

@@ -1,0 +1,109 @@
+// A stand-in for the desktop portal's Screenshot interface, for tests on a
+// private session bus. It owns org.freedesktop.portal.Desktop, exports
+// /org/freedesktop/portal/desktop with org.freedesktop.portal.Screenshot
+// (the version property and PickColor), and answers each PickColor as the
+// portal documents: a Request object at the path the caller's handle_token
+// implies, and its Response signal, sent to the caller alone. The Response
+// goes out before the method's reply, which a portal may do and a caller
+// that listens only after the reply would miss.
+//
+//   portal_standin RED,GREEN,BLUE [VERSION]   answers with that colour (doubles)
+//   portal_standin cancel [VERSION]           answers "cancelled" (response 1)
+//   portal_standin other [VERSION]            answers "other" (response 2)
+//
+// It prints "ready" once it owns the name.
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QTextStream>
+
+#include <cstdio>
+
+class TRequest : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+
+public slots:
+    void Close() {}
+};
+
+class TScreenshotPortal : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Screenshot")
+    Q_PROPERTY(uint version READ version)
+
+public:
+    TScreenshotPortal(QString answer, uint version)
+        : m_answer(std::move(answer))
+        , m_version(version)
+    {
+    }
+
+    uint version() const { return m_version; }
+
+public slots:
+    QDBusObjectPath PickColor(const QString &parentWindow, const QVariantMap &options)
+    {
+        Q_UNUSED(parentWindow)
+        const QString caller = message().service();
+        QString token = options.value(QStringLiteral("handle_token")).toString();
+        if (token.isEmpty())
+            token = QStringLiteral("standin%1").arg(++m_requests);
+        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/")
+                             + caller.mid(1).replace(QLatin1Char('.'), QLatin1Char('_')) + QLatin1Char('/') + token;
+        QDBusConnection bus = connection();
+        TRequest request;
+        bus.registerObject(path, &request, QDBusConnection::ExportAllSlots);
+
+        uint response = 2;
+        QVariantMap results;
+        if (m_answer == QLatin1String("cancel")) {
+            response = 1;
+        } else if (m_answer != QLatin1String("other")) {
+            const QStringList parts = m_answer.split(QLatin1Char(','));
+            QDBusArgument color;
+            color.beginStructure();
+            for (const QString &part : parts)
+                color << part.toDouble();
+            color.endStructure();
+            results.insert(QStringLiteral("color"), QVariant::fromValue(color));
+            response = 0;
+        }
+        QDBusMessage signal = QDBusMessage::createTargetedSignal(
+            caller, path, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        signal << response << results;
+        bus.send(signal);
+        bus.unregisterObject(path);
+        return QDBusObjectPath(path);
+    }
+
+private:
+    QString m_answer;
+    uint m_version = 2;
+    int m_requests = 0;
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.size() < 2)
+        return 2;
+    const uint version = arguments.size() > 2 ? arguments.at(2).toUInt() : 2;
+    TScreenshotPortal portal(arguments.at(1), version);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
+        || !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))
+        return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    return app.exec();
+}
+
+#include "portal_standin.moc"

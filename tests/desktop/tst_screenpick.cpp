@@ -1,0 +1,363 @@
+// Picking a pixel's colour from the screen. On a private Xvfb (and again
+// under openbox) a window shows blocks of known colours and a map whose
+// every device pixel has its own colour; xdotool clicks them while the
+// picker holds its grab, and the picked colour must be the painted one.
+// The portal's PickColor is answered by a stand-in on the private session
+// bus, which the picker is made to use although the platform is X11.
+#include "screenpicker.h"
+#include "xsession.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+
+namespace {
+
+const QList<QColor> BlockColors = {QColor(0, 0, 0),       QColor(255, 255, 255), QColor(255, 0, 0),
+                                   QColor(0, 255, 0),     QColor(0, 0, 255),     QColor(0x01, 0x02, 0x03),
+                                   QColor(0xFE, 0xFD, 0xFC)};
+
+// The map's device pixel (x, y) has red 4x, green 4y and blue 90.
+constexpr int MapSize = 64;
+
+class TBlock : public QWidget
+{
+public:
+    TBlock(const QColor &color, QWidget *parent)
+        : QWidget(parent)
+        , m_color(color)
+    {
+    }
+    const QColor m_color;
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), m_color); }
+};
+
+class TPixelMap : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QImage map(MapSize, MapSize, QImage::Format_RGB32);
+        for (int y = 0; y < MapSize; ++y)
+            for (int x = 0; x < MapSize; ++x)
+                map.setPixel(x, y, qRgb(4 * x, 4 * y, 90));
+        map.setDevicePixelRatio(devicePixelRatioF());  // one image pixel on one device pixel
+        QPainter(this).drawImage(QPointF(0, 0), map);
+    }
+};
+
+// Where the map's first pixel is on the screen, in device pixels, found in
+// a screenshot by its colours alone.
+QPoint findMap(const QImage &shot)
+{
+    for (int y = 0; y + 1 < shot.height(); ++y)
+        for (int x = 0; x + 1 < shot.width(); ++x)
+            if (shot.pixel(x, y) == qRgb(0, 0, 90) && shot.pixel(x + 1, y) == qRgb(4, 0, 90)
+                && shot.pixel(x, y + 1) == qRgb(0, 4, 90))
+                return QPoint(x, y);
+    return QPoint(-1, -1);
+}
+
+} // namespace
+
+class tst_ScreenPick : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit tst_ScreenPick(const TXSession &session)
+        : m_session(session)
+    {
+    }
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void picksTheExactPixel_data();
+    void picksTheExactPixel();
+    void picksWithTheKeyboard();
+    void cancels_data();
+    void cancels();
+    void releasesWhenDestroyed();
+    void portalPick_data();
+    void portalPick();
+    void portalUnavailable_data();
+    void portalUnavailable();
+
+private:
+    QPoint device(QWidget *widget) const;
+    void click(const QPoint &at, const QString &button = QStringLiteral("1"));
+    bool grabbed() const { return QWidget::mouseGrabber() && QWidget::keyboardGrabber(); }
+    void verifyReleased();
+    bool startPortal(QProcess &portal, const QStringList &arguments);
+
+    const TXSession &m_session;
+    QWidget m_window;
+    QList<TBlock *> m_blocks;
+    TPixelMap *m_map = nullptr;
+    QPushButton *m_probe = nullptr;
+    QProcess m_windowManager;
+};
+
+void tst_ScreenPick::initTestCase()
+{
+    QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"), "not on the private Xvfb");
+    // Modal, as the chooser is: a modal window blocks input to other windows.
+    m_window.setWindowModality(Qt::ApplicationModal);
+    m_window.setWindowTitle(QStringLiteral("blocks"));
+    for (int i = 0; i < BlockColors.size(); ++i) {
+        auto *block = new TBlock(BlockColors.at(i), &m_window);
+        block->setGeometry(10 + 70 * i, 10, 60, 60);  // even offsets: whole device pixels at 150 %
+        m_blocks.append(block);
+    }
+    m_map = new TPixelMap(&m_window);
+    m_map->setGeometry(10, 80, MapSize, MapSize);
+    m_probe = new QPushButton(QStringLiteral("probe"), &m_window);
+    m_probe->setGeometry(100, 80, 120, 40);
+    m_window.resize(520, 160);
+    m_window.move(100, 100);
+    m_window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&m_window));
+}
+
+void tst_ScreenPick::cleanupTestCase()
+{
+    stop(m_windowManager);
+}
+
+QPoint tst_ScreenPick::device(QWidget *widget) const
+{
+    const QPointF centre = widget->mapToGlobal(QPointF(widget->rect().center()));
+    return (centre * widget->screen()->devicePixelRatio()).toPoint();  // the screen's corner is at 0, 0
+}
+
+void tst_ScreenPick::click(const QPoint &at, const QString &button)
+{
+    m_session.xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", button});
+}
+
+void tst_ScreenPick::verifyReleased()
+{
+    QTRY_VERIFY(!QWidget::mouseGrabber() && !QWidget::keyboardGrabber());
+    // The X server sends clicks to the window under the pointer again.
+    QSignalSpy probed(m_probe, &QPushButton::clicked);
+    click(device(m_probe));
+    QTRY_COMPARE(probed.count(), 1);
+}
+
+void tst_ScreenPick::picksTheExactPixel_data()
+{
+    QTest::addColumn<bool>("underOpenbox");
+    QTest::addColumn<int>("block");  // or -1: the map
+    QTest::addColumn<QPoint>("mapPixel");
+    QTest::addColumn<QColor>("expected");
+    const QPoint none;
+    QTest::newRow("black") << false << 0 << none << QColor(0, 0, 0);
+    QTest::newRow("white") << false << 1 << none << QColor(255, 255, 255);
+    QTest::newRow("pure red") << false << 2 << none << QColor(255, 0, 0);
+    QTest::newRow("pure green") << false << 3 << none << QColor(0, 255, 0);
+    QTest::newRow("pure blue") << false << 4 << none << QColor(0, 0, 255);
+    QTest::newRow("#010203") << false << 5 << none << QColor(1, 2, 3);
+    QTest::newRow("#FEFDFC") << false << 6 << none << QColor(254, 253, 252);
+    QTest::newRow("map pixel 0,0") << false << -1 << QPoint(0, 0) << QColor(0, 0, 90);
+    QTest::newRow("map pixel 37,21") << false << -1 << QPoint(37, 21) << QColor(148, 84, 90);
+    QTest::newRow("map pixel 38,21") << false << -1 << QPoint(38, 21) << QColor(152, 84, 90);
+    QTest::newRow("map pixel 37,22") << false << -1 << QPoint(37, 22) << QColor(148, 88, 90);
+    QTest::newRow("map pixel 63,63") << false << -1 << QPoint(63, 63) << QColor(252, 252, 90);
+    // Openbox frames and manages the window from here on.
+    QTest::newRow("#010203 under openbox") << true << 5 << none << QColor(1, 2, 3);
+    QTest::newRow("#FEFDFC under openbox") << true << 6 << none << QColor(254, 253, 252);
+    QTest::newRow("map pixel 37,21 under openbox") << true << -1 << QPoint(37, 21) << QColor(148, 84, 90);
+}
+
+void tst_ScreenPick::picksTheExactPixel()
+{
+    QFETCH(bool, underOpenbox);
+    QFETCH(int, block);
+    QFETCH(QPoint, mapPixel);
+    QFETCH(QColor, expected);
+    if (underOpenbox && m_windowManager.state() == QProcess::NotRunning) {
+        m_windowManager.setProcessEnvironment(m_session.environment());
+        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
+        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
+        m_windowManager.start(QStringLiteral("openbox"), QStringList());
+        QVERIFY(m_windowManager.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(m_window.frameGeometry().top() < m_window.geometry().top(), 15000);
+    }
+
+    QPoint at;
+    if (block >= 0) {
+        at = device(m_blocks.at(block));
+    } else {
+        const QPoint map = findMap(m_session.screenshot());
+        QVERIFY2(map.x() >= 0, "the map is not on the screen");
+        at = map + mapPixel;
+    }
+    TScreenPicker picker;
+    QVERIFY(picker.isAvailable());
+    QCOMPARE(picker.unavailableReason(), QString());
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    picker.start(&m_window);
+    QTRY_VERIFY(grabbed());
+    click(at);
+    QTRY_COMPARE(picked.count(), 1);
+    QCOMPARE(cancelled.count(), 0);
+    QCOMPARE(picked.first().first().value<TColor>(), MakeColor(expected.red(), expected.green(), expected.blue()));
+    verifyReleased();
+    QCOMPARE(picked.count() + cancelled.count(), 1);
+}
+
+void tst_ScreenPick::picksWithTheKeyboard()
+{
+    if (!qFuzzyCompare(m_window.screen()->devicePixelRatio(), 1.0))
+        QSKIP("an arrow key moves the pointer by one device-independent pixel");
+    const QPoint map = findMap(m_session.screenshot());
+    QVERIFY2(map.x() >= 0, "the map is not on the screen");
+    TScreenPicker picker;
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    picker.start(&m_window);
+    QTRY_VERIFY(grabbed());
+    const QPoint at = map + QPoint(37, 21);
+    m_session.xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())});
+    m_session.xdotool({"key", "Right", "Right", "Down", "Left", "Return"});
+    QTRY_COMPARE(picked.count(), 1);
+    QCOMPARE(picked.first().first().value<TColor>(), MakeColor(152, 88, 90));  // map pixel 38, 22
+    verifyReleased();
+}
+
+void tst_ScreenPick::cancels_data()
+{
+    QTest::addColumn<QStringList>("action");
+    QTest::newRow("Escape") << QStringList{"key", "Escape"};
+    QTest::newRow("right click") << QStringList{"click", "3"};
+}
+
+void tst_ScreenPick::cancels()
+{
+    QFETCH(QStringList, action);
+    TScreenPicker picker;
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    picker.start(&m_window);
+    QTRY_VERIFY(grabbed());
+    m_session.xdotool({"mousemove", "--sync", "300", "400"});
+    m_session.xdotool(action);
+    QTRY_COMPARE(cancelled.count(), 1);
+    verifyReleased();
+    QCOMPARE(picked.count(), 0);
+    QCOMPARE(cancelled.count(), 1);
+}
+
+void tst_ScreenPick::releasesWhenDestroyed()
+{
+    {
+        TScreenPicker picker;
+        picker.start(&m_window);
+        QTRY_VERIFY(grabbed());
+    }
+    verifyReleased();
+}
+
+bool tst_ScreenPick::startPortal(QProcess &portal, const QStringList &arguments)
+{
+    portal.setProcessEnvironment(m_session.environment());
+    return startAndReadLine(portal, QStringLiteral(PORTAL_STANDIN), arguments) == QLatin1String("ready");
+}
+
+void tst_ScreenPick::portalPick_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QColor>("expected");
+    // 51 = 0.2 x 255, 102 = 0.4 x 255, 153 = 0.6 x 255; 0.50196 x 255 = 127.9998.
+    QTest::newRow("0.2, 0.4, 0.6") << "0.2,0.4,0.6" << true << QColor(51, 102, 153);
+    QTest::newRow("1.0, 0.0, 0.50196 rounds") << "1.0,0.0,0.50196" << true << QColor(255, 0, 128);
+    // 0.998 x 255 = 254.49; 0.0021 x 255 = 0.54.
+    QTest::newRow("out of range clamped") << "-0.1,1.2,0.998" << true << QColor(0, 255, 254);
+    QTest::newRow("near the half steps") << "0.0021,0.0019,0.5" << true << QColor(1, 0, 128);
+    QTest::newRow("cancelled by the user") << "cancel" << false << QColor();
+    QTest::newRow("other failure") << "other" << false << QColor();
+}
+
+void tst_ScreenPick::portalPick()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, answered);
+    QFETCH(QColor, expected);
+    QProcess portal;
+    QVERIFY2(startPortal(portal, {answer}), "the stand-in portal did not start");
+    TScreenPicker picker(TScreenPicker::Method::Portal);
+    QSignalSpy changed(&picker, &TScreenPicker::availabilityChanged);
+    QTRY_COMPARE(changed.count(), 1);
+    QVERIFY(picker.isAvailable());
+    QCOMPARE(picker.unavailableReason(), QString());
+
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    picker.start(&m_window);
+    QTRY_COMPARE(picked.count() + cancelled.count(), 1);
+    QCOMPARE(picked.count(), answered ? 1 : 0);
+    if (answered)
+        QCOMPARE(picked.first().first().value<TColor>(), MakeColor(expected.red(), expected.green(), expected.blue()));
+    QVERIFY(picker.isAvailable());
+    // Nothing more arrives, and no grab was taken.
+    QTest::qWait(200);
+    QCOMPARE(picked.count() + cancelled.count(), 1);
+    QVERIFY(!QWidget::mouseGrabber());
+    stop(portal);
+}
+
+void tst_ScreenPick::portalUnavailable_data()
+{
+    QTest::addColumn<QStringList>("portal");  // empty: none on the bus
+    QTest::newRow("no portal on the bus") << QStringList();
+    QTest::newRow("portal without PickColor (version 1)") << QStringList{"0.2,0.4,0.6", "1"};
+}
+
+void tst_ScreenPick::portalUnavailable()
+{
+    QFETCH(QStringList, portal);
+    QProcess standin;
+    if (!portal.isEmpty())
+        QVERIFY2(startPortal(standin, portal), "the stand-in portal did not start");
+    TScreenPicker picker(TScreenPicker::Method::Portal);
+    QVERIFY(!picker.isAvailable());  // until the portal has answered
+    QVERIFY(!picker.unavailableReason().isEmpty());
+    QSignalSpy changed(&picker, &TScreenPicker::availabilityChanged);
+    QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 15000);
+    QVERIFY(!picker.isAvailable());
+    QVERIFY(picker.unavailableReason().contains(QStringLiteral("ポータル")));
+
+    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    picker.start(&m_window);
+    QTRY_COMPARE(cancelled.count(), 1);
+    stop(standin);
+}
+
+int main(int argc, char **argv)
+{
+    // The in-process window and the picker run on a private Xvfb and bus.
+    TXSession session;
+    if (!session.isReady()) {
+        std::fputs("Xvfb or the session bus did not start\n", stderr);
+        return 1;
+    }
+    const QProcessEnvironment env = session.environment();
+    for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "HOME",
+                             "XDG_CONFIG_HOME"})
+        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
+    qunsetenv("WAYLAND_DISPLAY");
+    QApplication app(argc, argv);
+    tst_ScreenPick test(session);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_screenpick.moc"
