@@ -1,7 +1,6 @@
 #include "controls.h"
 
 #include "accessible.h"
-
 #include "application.h"
 
 #include <QAccessible>
