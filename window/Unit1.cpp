@@ -4,7 +4,9 @@
 #include "colordialog.h"
 #include "controls.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QShowEvent>
 
 #include <array>
@@ -103,22 +105,59 @@ consteval bool tabOrdersAreDense()
     return true;
 }
 
+// "ＭＳ Ｐゴシック" where it is installed, else IPA's proportional Gothic, else
+// the desktop's sans-serif: only the first of them that is installed is asked
+// for. A missing family costs a fallback search for every script at every
+// size before the next is tried, and a font that names further families has
+// its fallback list searched for every script at once rather than when a
+// character is missing from it, which none of the window's texts is.
+QString designFamily()
+{
+    // By either of its names, without asking fontconfig to resolve one.
+    const QStringList installed = QFontDatabase::families();
+    for (const QString &family : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")}) {
+        if (installed.contains(family))
+            return QStringLiteral("ＭＳ Ｐゴシック");
+    }
+    if (installed.contains(QStringLiteral("IPAPGothic")))
+        return QStringLiteral("IPAPGothic");
+    return QStringLiteral("sans-serif");
+}
+
 QFont designFont(int height)
 {
     QFont font;
-    // "ＭＳ Ｐゴシック" where it is installed, else IPA's proportional Gothic.
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("sans-serif")});
+    static const QString family = designFamily();
+    font.setFamilies({family});
     font.setPixelSize(height);
     font.setWeight(QFont::Normal);
     return font;
 }
+
+// QLineEdit lays its text out in the application's font while it is being
+// built, before it takes the font it is given. With the window's font standing
+// in as the application's until the controls exist, the platform's default
+// family is never resolved, which would cost its own engine and fallback list
+// before the first paint.
+class TApplicationFontWhileBuilding
+{
+public:
+    explicit TApplicationFontWhileBuilding(const QFont &font)
+    {
+        QApplication::setFont(font);
+    }
+    ~TApplicationFontWhileBuilding() { QApplication::setFont(m_saved); }
+
+private:
+    const QFont m_saved = QApplication::font();
+};
 
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
     : QScrollArea(parent)
 {
+    const TApplicationFontWhileBuilding buildingFont(designFont(WindowFontHeight));
     setWindowTitle(QStringLiteral("Tintaro"));
     setFont(designFont(WindowFontHeight));
     setFrameShape(QFrame::NoFrame);
@@ -188,8 +227,13 @@ void TForm1::createControls()
 
 void TForm1::fillNameList()
 {
+    // All rows in one insertion: the view and its selection hear of one
+    // change rather than 147.
+    QStringList names;
+    names.reserve(NamedColorCount);
     for (const TNamedColor &row : NamedColors)
-        ListBox1->addItem(QString::fromUtf8(row.Name.data(), qsizetype(row.Name.size())));
+        names << QString::fromUtf8(row.Name.data(), qsizetype(row.Name.size()));
+    ListBox1->addItems(names);
 }
 
 void TForm1::createColorDialog()
