@@ -9,7 +9,7 @@ CMAKE_ARGS ?=
 STRICT     = -DTINTARO_WERROR=ON -DTINTARO_QT_TRANSLATIONS=ON
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
-           fonts-ipafont-gothic xvfb xauth xdotool imagemagick strace valgrind dpkg-dev \
+           fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
            desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n
 
@@ -78,6 +78,7 @@ soak: build
 
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
+	scripts/screenshot-copymenu.sh $(BUILD) docs/copymenu.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -2,7 +2,9 @@
 
 #include "application.h"
 #include "colordialog.h"
+#include "colourchips.h"
 #include "controls.h"
+#include "swatch.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -223,6 +225,8 @@ void TForm1::createControls()
     // The decimal and colour-value read-outs can be selected and copied.
     lblTen->setSelectable(true);
     lblRGB->setSelectable(true);
+    // Ctrl+C anywhere copies the mix; the keyboard reaches its copy menu.
+    new TMixCopy(this, Panel1);
 }
 
 void TForm1::fillNameList()
@@ -234,6 +238,7 @@ void TForm1::fillNameList()
     for (const TNamedColor &row : NamedColors)
         names << QString::fromUtf8(row.Name.data(), qsizetype(row.Name.size()));
     ListBox1->addItems(names);
+    ListBox1->setItemDelegate(new TColourChips(ListBox1));
 }
 
 void TForm1::createColorDialog()

@@ -2,15 +2,18 @@
 
 #include "accessible.h"
 #include "application.h"
+#include "swatch.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QToolTip>
 
 TColor ColorToRGB(TColor color)
 {
@@ -129,11 +132,23 @@ TPanel::TPanel(QWidget *parent)
 
 QString TPanel::description() const
 {
-    const TColor rgb = ColorToRGB(m_color);
-    QString text = QString::fromStdString(ColorToHtml(rgb));
-    if (const auto name = NameForColor(rgb))
-        text += QLatin1Char(' ') + QString::fromUtf8(name->data(), qsizetype(name->size()));
-    return text;
+    return SwatchDescription(ColorToRGB(m_color));
+}
+
+bool TPanel::event(QEvent *event)
+{
+    // The tooltip is worked out when the pointer rests on the panel, not at
+    // every change of colour.
+    if (event->type() == QEvent::ToolTip) {
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), description(), this);
+        return true;
+    }
+    return QFrame::event(event);
+}
+
+void TPanel::contextMenuEvent(QContextMenuEvent *event)
+{
+    ExecCopyMenu(ColorToRGB(m_color), event->globalPos(), this);
 }
 
 void TPanel::setColor(TColor color)

@@ -60,11 +60,15 @@ public:
     TColor color() const { return m_color; }
     void setColor(TColor color);
 
-    /// The colour as an assistive technology reads it: "#FFD700 gold".
+    /// The colour as the tooltip shows it and an assistive technology reads
+    /// it (SwatchDescription): "#FFD700 gold · 白 1.4:1 · 黒 15.0:1".
     QString description() const;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    /// The copy menu of the panel's own colour.
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     TColor m_color = clBtnFace;

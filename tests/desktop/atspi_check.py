@@ -91,12 +91,12 @@ for caption in ("おわり", "ダイアログ"):
     show(one(pyatspi.ROLE_PUSH_BUTTON, caption))
 
 swatch = [n for n in controls() if n.name == "混ぜた色"]
-if len(swatch) != 1 or swatch[0].description != "#000000 black":
+if len(swatch) != 1 or swatch[0].description != "#000000 black · 白 21.0:1 · 黒 1.0:1":
     fail("large swatch %r" % [(n.name, n.description) for n in swatch])
 show(swatch[0])
 
 
-def expect_readouts(red, green, blue, html, name):
+def expect_readouts(red, green, blue, html, name, description):
     def settled():
         values = tuple(s.queryValue().currentValue for s in sliders)
         return (values == (red, green, blue)
@@ -104,13 +104,13 @@ def expect_readouts(red, green, blue, html, name):
                 and label_described("全色数").name == str(red + 256 * green + 65536 * blue)
                 and text_of(edits["16進数（HTML色）"]) == html
                 and text_of(edits["HTMLネーム色"]) == name
-                and swatch[0].description == (html + " " + name).strip())
+                and swatch[0].description == description)
     wait_for("read-outs of %s %s" % (html, name), settled)
 
 
 # An assistive technology sets the red slider.
 sliders[0].queryValue().currentValue = 255
-expect_readouts(255, 0, 0, "#FF0000", "red")
+expect_readouts(255, 0, 0, "#FF0000", "red", "#FF0000 red · 白 4.0:1 · 黒 5.3:1")
 print("set あか to 255: 全色数 %s, 16進数 %s, HTML %s, name %s"
       % (label_described("全色数").name, label_described("16進数").name,
          text_of(edits["16進数（HTML色）"]), text_of(edits["HTMLネーム色"])))
@@ -119,7 +119,7 @@ print("set あか to 255: 全色数 %s, 16進数 %s, HTML %s, name %s"
 # AT-SPI's Table interface for that (Qt 6.4 has no Selection interface).
 if not names.queryTable().addRowSelection(rows.index("gold")):
     fail("the list refused to select a row")
-expect_readouts(255, 215, 0, "#FFD700", "gold")
+expect_readouts(255, 215, 0, "#FFD700", "gold", "#FFD700 gold · 白 1.4:1 · 黒 15.0:1")
 print("selected row gold: sliders %s, swatch %r"
       % ([s.queryValue().currentValue for s in sliders], swatch[0].description))
 

@@ -8,11 +8,13 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QFontInfo>
+#include <QMenu>
 #include <QListWidgetItem>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -55,7 +57,10 @@ private slots:
     void mixing();
     void typedTextIsReplaced();
     void readoutsCanBeSelectedAndCopied();
+    void swatchesDescribeTheirColour_data();
     void swatchesDescribeTheirColour();
+    void copyMenusShowWhatTheyCopy_data();
+    void copyMenusShowWhatTheyCopy();
     void scrollsWhenSmallerThanContents();
     void exceptionInHandlerIsShown_data();
     void exceptionInHandlerIsShown();
@@ -391,23 +396,116 @@ void tst_MainWindow::readoutsCanBeSelectedAndCopied()
     QCOMPARE(form.lblR->textInteractionFlags(), Qt::NoTextInteraction);  // value labels are plain
 }
 
+void tst_MainWindow::swatchesDescribeTheirColour_data()
+{
+    // Contrast by the WCAG 2 formula and distances by CIEDE2000, worked out
+    // apart from the program.
+    QTest::addColumn<QList<int>>("sliders");
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("black at start") << QList<int>{0, 0, 0} << "Panel1"
+                                    << "#000000 black · 白 21.0:1 · 黒 1.0:1";
+    QTest::newRow("gold, named") << QList<int>{255, 215, 0} << "Panel1" << "#FFD700 gold · 白 1.4:1 · 黒 15.0:1";
+    QTest::newRow("near gold") << QList<int>{255, 200, 0} << "Panel1"
+                               << "#FFC800 · 近い色 gold (ΔE 5.0) · 白 1.6:1 · 黒 13.5:1";
+    QTest::newRow("dark, near midnightblue") << QList<int>{0x12, 0x34, 0x56} << "Panel1"
+                                             << "#123456 · 近い色 midnightblue (ΔE 11.8) · 白 12.7:1 · 黒 1.7:1";
+    QTest::newRow("red component, named") << QList<int>{255, 215, 0} << "Panel2"
+                                          << "#FF0000 red · 白 4.0:1 · 黒 5.3:1";
+    QTest::newRow("green component, near limegreen") << QList<int>{255, 215, 0} << "Panel3"
+                                                     << "#00D700 · 近い色 limegreen (ΔE 3.4) · 白 2.0:1 · 黒 10.7:1";
+}
+
 void tst_MainWindow::swatchesDescribeTheirColour()
 {
+    QFETCH(QList<int>, sliders);
+    QFETCH(QString, panel);
+    QFETCH(QString, description);
     const auto form = showForm();
-    const auto description = [](QWidget *panel) {
-        return QAccessible::queryAccessibleInterface(panel)->text(QAccessible::Description);
-    };
-    QCOMPARE(description(form.Panel1), QStringLiteral("#000000 black"));
+    const QList<TScrollBar *> bars = {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3};
+    for (int i = 0; i < 3; ++i)
+        bars[i]->setPosition(sliders[i]);
+    auto *swatch = form->findChild<TPanel *>(panel);
+    QVERIFY(swatch);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(swatch);
+    QCOMPARE(accessible->role(), QAccessible::Graphic);
     QCOMPARE(QAccessible::queryAccessibleInterface(form.Panel1)->text(QAccessible::Name), QStringLiteral("混ぜた色"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(form.Panel1)->role(), QAccessible::Graphic);
-    form.ScrollBar1->setPosition(255);
-    form.ScrollBar2->setPosition(215);
-    QCOMPARE(description(form.Panel1), QStringLiteral("#FFD700 gold"));
-    QCOMPARE(description(form.Panel2), QStringLiteral("#FF0000 red"));
-    QCOMPARE(description(form.Panel3), QStringLiteral("#00D700"));
+    QCOMPARE(accessible->text(QAccessible::Description), description);
+
+    // The tooltip, where the pointer rests.
+    const QPoint at = swatch->rect().center();
+    QHelpEvent help(QEvent::ToolTip, at, swatch->mapToGlobal(at));
+    QApplication::sendEvent(swatch, &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), description);
+    QToolTip::hideText();
+
     const TTestForm hidden(false);  // before the shown notification: the button face, resolved
-    QCOMPARE(description(hidden.Panel1),
-             QString::fromStdString(ColorToHtml(ColorToRGB(clBtnFace))));
+    QVERIFY(QAccessible::queryAccessibleInterface(hidden->findChild<TPanel *>(panel))
+                ->text(QAccessible::Description)
+                .startsWith(QString::fromStdString(ColorToHtml(ColorToRGB(clBtnFace))) + QLatin1Char(' ')));
+}
+
+void tst_MainWindow::copyMenusShowWhatTheyCopy_data()
+{
+    // A swatch is right-clicked; any other control is given Shift+F10.
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QList<int>>("sliders");
+    QTest::addColumn<QStringList>("copied");
+    QTest::newRow("the mix") << "Panel1" << QList<int>{255, 200, 0}
+                             << QStringList{"#FFC800", "FFC800", "rgb(255, 200, 0)", "hsl(47, 100%, 50%)", "51455",
+                                            "$0000C8FF"};
+    QTest::newRow("a component, with its name") << "Panel2" << QList<int>{255, 200, 0}
+                                                << QStringList{"#FF0000", "FF0000", "rgb(255, 0, 0)",
+                                                               "hsl(0, 100%, 50%)", "255", "$000000FF", "red"};
+    QTest::newRow("the mix from a slider by keys") << "ScrollBar2" << QList<int>{0, 0, 128}
+                                                   << QStringList{"#000080", "000080", "rgb(0, 0, 128)",
+                                                                  "hsl(240, 100%, 25%)", "8388608", "$00800000", "navy"};
+    QTest::newRow("the mix from the list by keys") << "ListBox1" << QList<int>{128, 128, 128}
+                                                   << QStringList{"#808080", "808080", "rgb(128, 128, 128)",
+                                                                  "hsl(0, 0%, 50%)", "8421504", "$00808080", "gray"};
+}
+
+void tst_MainWindow::copyMenusShowWhatTheyCopy()
+{
+    QFETCH(QString, control);
+    QFETCH(QList<int>, sliders);
+    QFETCH(QStringList, copied);
+    const auto form = showForm();
+    const QList<TScrollBar *> bars = {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3};
+    for (int i = 0; i < 3; ++i)
+        bars[i]->setPosition(sliders[i]);
+    auto *widget = form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QString accessKeys = QStringLiteral("HXRLDVN");
+    for (int i = 0; i < copied.size(); ++i) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QStringList items;
+        QWidget *menuOf = nullptr;
+        QTimer::singleShot(0, widget, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            menuOf = menu->parentWidget();
+            for (QAction *item : menu->actions())
+                items << item->text();
+            menu->actions().value(i)->trigger();
+            menu->close();
+        });
+        if (qobject_cast<TPanel *>(widget)) {
+            const QPoint at = widget->rect().center();
+            QContextMenuEvent click(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+            QApplication::sendEvent(widget, &click);
+        } else {
+            widget->setFocus();
+            QTest::keyClick(widget, Qt::Key_F10, Qt::ShiftModifier);
+        }
+        QCOMPARE(menuOf, qobject_cast<TPanel *>(widget) ? widget : form.Panel1);
+        QCOMPARE(items.size(), copied.size());
+        QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + accessKeys[i] + QLatin1Char(')'));
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied[i]);
+    }
+#include <QListWidgetItem>
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()

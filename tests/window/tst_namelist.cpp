@@ -16,6 +16,15 @@ int rowOf(const char *name)
     return -1;
 }
 
+// The middle of the swatch drawn at the start of a row, as the list shows it.
+QColor chipColour(TListBox *list, int row)
+{
+    const QRect rect = list->visualItemRect(list->item(row));
+    const QPoint at = list->viewport()->mapTo(list, QPoint(rect.left() + rect.height() / 2, rect.center().y()));
+    const QImage image = list->grab().toImage();
+    return image.pixelColor(at * image.devicePixelRatio());
+}
+
 void clickRow(TListBox *list, int row)
 {
     list->scrollToItem(list->item(row));
@@ -55,6 +64,7 @@ class tst_NameList : public QObject
 private slots:
     void pickByMouse_data();
     void pickByMouse();
+    void chipsLeaveTheRowsAsTheyWere();
     void pickingTheShownColourMovesNothing();
     void changeHandlerRunsDuringAPick_data();
     void changeHandlerRunsDuringAPick();
@@ -87,6 +97,25 @@ void tst_NameList::pickByMouse()
     QCOMPARE(clicks.count(), 1);
     QCOMPARE(form.ListBox1->itemIndex(), rowOf(row.toUtf8().constData()));
     QCOMPARE(TShown::of(form), expected);
+    // The picked row's chip keeps its own colour on the selection.
+    QCOMPARE(chipColour(form.ListBox1, rowOf(row.toUtf8().constData())),
+             QColor(GetRValue(expected.panel1), GetGValue(expected.panel1), GetBValue(expected.panel1)));
+}
+
+void tst_NameList::chipsLeaveTheRowsAsTheyWere()
+{
+    const auto form = showForm();
+    TListBox *list = form.ListBox1;
+    // The same names in a list drawn as Qt draws it.
+    QListWidget plain;
+    plain.setFont(list->font());
+    for (int row = 0; row < list->count(); ++row)
+        plain.addItem(list->item(row)->text());
+    for (int row = 0; row < list->count(); ++row)
+        QCOMPARE(list->sizeHintForRow(row), plain.sizeHintForRow(row));
+    QCOMPARE(list->sizeHintForColumn(0), plain.sizeHintForColumn(0));
+    // A row that is not selected shows its colour too.
+    QCOMPARE(chipColour(list, 0), QColor(240, 248, 255));
 }
 
 void tst_NameList::pickingTheShownColourMovesNothing()
