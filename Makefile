@@ -3,12 +3,15 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_ARGS ?=
-# Warnings are errors here and in CI; a packager's plain cmake build keeps them warnings.
-STRICT     = -DTINTARO_WERROR=ON
+# Warnings are errors here and in CI, and Qt's Japanese translations are
+# required; a packager's plain cmake build keeps warnings warnings and falls
+# back to Qt's English texts when the translations are not installed.
+STRICT     = -DTINTARO_WERROR=ON -DTINTARO_QT_TRANSLATIONS=ON
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
            fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
            desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev \
+           qt6-translations-l10n \
            x11-utils
 
 .PHONY: all deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean

@@ -121,8 +121,12 @@ QString designFamily()
         if (installed.contains(family))
             return QStringLiteral("ＭＳ Ｐゴシック");
     }
-    if (installed.contains(QStringLiteral("IPAPGothic")))
-        return QStringLiteral("IPAPGothic");
+    // Listed by its name in the user's language: "IPA Pゴシック" under a
+    // Japanese locale.
+    for (const QString &family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")}) {
+        if (installed.contains(family))
+            return family;
+    }
     return QStringLiteral("sans-serif");
 }
 

@@ -3,6 +3,13 @@
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -25,11 +32,100 @@ public:
 int handlerDepth = 0;
 std::exception_ptr carried;
 
+// Qt keeps references to the argument count and vector for the whole run.
+// It sees the program's name and nothing else, so none of its own options
+// (-reverse, -style, -platform, -qwindowgeometry ...) changes the program.
+int qtArgc = 1;
+char fallbackName[] = "tintaro";
+char *qtArgv[] = {fallbackName, nullptr};
+
+// While Qt starts, its messages are held back. A start without any window
+// system to reach ends with one line of ours and status 1 instead of Qt's
+// abort (a core file, and advice to reinstall); after a good start the held
+// messages go on to the previous handler as they would have.
+struct THeldMessage
+{
+    QtMsgType type;
+    const char *file;
+    int line;
+    const char *function;
+    const char *category;
+    QString text;
+};
+
+QtMessageHandler previousHandler = nullptr;
+std::mutex heldMutex;  // Qt's event reader thread may report too
+std::vector<THeldMessage> heldMessages;
+
+// Qt 6.4 looks for "flatpak-info" in the runtime folder while it starts,
+// and without a usable XDG_RUNTIME_DIR it creates $TMPDIR/runtime-$USER for
+// that. While it starts, its temporary folder lies under /dev/null, where
+// nothing can be created; a usable runtime folder is not affected.
+constexpr char startTempFolder[] = "/dev/null";
+QByteArray savedTempFolder;
+bool tempFolderWasSet = false;
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
+        std::fputs("tintaro: X11 のディスプレイにも Wayland のコンポジターにも接続できません"
+                   " (no X11 display or Wayland compositor could be reached)\n",
+                   stderr);
+        std::fflush(stderr);
+        // Nothing of the half-built application is torn down.
+        std::_Exit(1);
+    }
+    if (type == QtFatalMsg) {
+        previousHandler(type, context, text);
+        return;
+    }
+    const std::lock_guard lock(heldMutex);
+    heldMessages.push_back({type, context.file, context.line, context.function, context.category, text});
+}
+
+int &startArguments(int argc, char **argv)
+{
+    if (argc > 0 && argv[0])
+        qtArgv[0] = argv[0];
+    previousHandler = qInstallMessageHandler(holdStartMessage);
+    tempFolderWasSet = qEnvironmentVariableIsSet("TMPDIR");
+    savedTempFolder = qgetenv("TMPDIR");
+    qputenv("TMPDIR", startTempFolder);
+    return qtArgc;
+}
+
+void finishStart()
+{
+    if (tempFolderWasSet)
+        qputenv("TMPDIR", savedTempFolder);
+    else
+        qunsetenv("TMPDIR");
+    qInstallMessageHandler(previousHandler);
+    std::vector<THeldMessage> held;
+    {
+        const std::lock_guard lock(heldMutex);
+        held.swap(heldMessages);
+    }
+    for (const THeldMessage &message : held) {
+        // Qt's notes about the runtime folder it was kept from creating.
+        if (message.text.contains(QLatin1String(startTempFolder)))
+            continue;
+        previousHandler(message.type, QMessageLogContext(message.file, message.line, message.function, message.category),
+                        message.text);
+    }
+}
+
 } // namespace
 
 TApplication::TApplication(int &argc, char **argv)
-    : QApplication(argc, argv)
+    : QApplication(startArguments(argc, argv), qtArgv)
 {
+    finishStart();
+    // Qt's own texts (context menus, standard buttons) in Japanese, from the
+    // copy built into the program: no translation file is read.
+    auto *translator = new QTranslator(this);
+    if (translator->load(QStringLiteral(":/translations/qtbase_ja.qm")))
+        installTranslator(translator);
     setStyle(createStyle());
     // The whole path, however long, as the system reports it.
     m_title = titleFromPath(applicationFilePath());

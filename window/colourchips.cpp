@@ -23,9 +23,11 @@ void TColourChips::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     // The background and the selection span the whole row, chip included.
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
 
+    // A small chip, so that the names keep nearly all of the list's narrow
+    // width: "mediumseagreen" still shows whole beside it.
     const QRect &row = option.rect;
     const int margin = 3;
-    const int side = qMax(4, row.height() - 2 * margin);
+    const int side = qMin(8, row.height() - 2 * margin);
     const QRect chip(row.left() + margin, row.top() + (row.height() - side) / 2, side, side);
     const int at = index.row();
     if (at >= 0 && at < NamedColorCount) {

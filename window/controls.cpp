@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "accessible.h"
 #include "application.h"
 #include "swatch.h"
 
@@ -26,6 +27,7 @@ TColor ColorToRGB(TColor color)
 TScrollBar::TScrollBar(QWidget *parent)
     : QScrollBar(Qt::Horizontal, parent)
 {
+    InstallControlAccessibility();
     setRange(0, 255);
     setSingleStep(1);
     // The page step equals the line step, so a trough click and Page Up/Down
@@ -229,6 +231,7 @@ void TLabel::contextMenuEvent(QContextMenuEvent *event)
 TEdit::TEdit(QWidget *parent)
     : QLineEdit(parent)
 {
+    InstallControlAccessibility();
 }
 
 void TEdit::changeText(const QString &text)
@@ -268,6 +271,7 @@ TListBox::TListBox(QWidget *parent)
     : QListWidget(parent)
     , m_clock(monotonicMilliseconds)
 {
+    InstallControlAccessibility();
     setSelectionMode(QAbstractItemView::SingleSelection);
     // A long name is cut at the right edge, as the designed width allows.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

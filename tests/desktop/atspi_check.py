@@ -5,6 +5,7 @@ accessibility interfaces, and checks the read-outs that follow. Prints one
 line per control as seen, and exits non-zero on the first mismatch.
 """
 import sys
+import time
 
 import pyatspi
 
@@ -121,4 +122,47 @@ if not names.queryTable().addRowSelection(rows.index("gold")):
 expect_readouts(255, 215, 0, "#FFD700", "gold", "#FFD700 gold · 白 1.4:1 · 黒 15.0:1")
 print("selected row gold: sliders %s, swatch %r"
       % ([s.queryValue().currentValue for s in sliders], swatch[0].description))
+
+# A value outside the range clamps to its nearer end, however large; NaN
+# names no position and changes nothing.
+green = sliders[1].queryValue()
+for value, expected in ((2.0 ** 31, 255), (-2.0 ** 31 - 1, 0), (1e300, 255), (float("-inf"), 0),
+                        (float("inf"), 255)):
+    green.currentValue = value
+    wait_for("green %r to give %d" % (value, expected), lambda: green.currentValue == expected)
+green.currentValue = float("nan")
+time.sleep(0.5)
+if green.currentValue != 255:
+    fail("NaN moved the green slider to %r" % green.currentValue)
+print("green set to 2^31, -2^31-1, 1e300, -inf, inf, NaN: clamped, NaN ignored")
+
+# Calls out of range change nothing (the C++ side checks that the program
+# printed nothing either).
+if names.getChildAtIndex(147) is not None or names.getChildAtIndex(-1) is not None:
+    fail("the list has a row outside 0..146")
+table = names.queryTable()
+if table.getAccessibleAt(-1, 0) is not None or table.getAccessibleAt(147, 0) is not None \
+        or table.getAccessibleAt(0, 1) is not None:
+    fail("the list has a cell outside its one column of 147 rows")
+if table.addRowSelection(-1) or table.addRowSelection(147) or table.isRowSelected(-1):
+    fail("the list selected a row outside 0..146")
+edit = edits["16進数（HTML色）"]
+text = edit.queryText()
+before = (text_of(edit), text.caretOffset, text.getNSelections())
+length = text.characterCount
+text.setSelection(0, -5, 3)
+text.setSelection(0, 2, length + 5)
+text.addSelection(-5, 2)
+text.setCaretOffset(-5)
+text.setCaretOffset(length + 1)
+if text.getText(-5, 3) or text.getText(2, length + 5):
+    fail("text read outside 0..%d" % length)
+editable = edit.queryEditableText()
+editable.deleteText(-5, 2)
+editable.insertText(length + 3, "x", 1)
+time.sleep(0.5)
+after = (text_of(edit), text.caretOffset, text.getNSelections())
+if after != before or label_described("全色数").name != str(255 + 256 * 255):
+    fail("calls out of range changed %r to %r" % (before, after))
+print("out-of-range calls on the list and %s: nothing changed" % edit.name)
 print("OK")

@@ -1,11 +1,13 @@
 // The real program in a real X window: where the window stands, what the
 // swatches show on screen after keys and clicks, the chooser, a clean exit
-// with nothing printed, and no settings file left behind; and the chooser's
-// frame under a real window manager.
+// with nothing printed, and no settings file left behind; Qt's own options
+// ignored; a start without any display; the chooser's frame under a real
+// window manager.
 #include "xsession.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QThread>
@@ -41,6 +43,9 @@ class tst_Desktop : public QObject
 private slots:
     void session();
     void chooserUnderWindowManager();
+    void qtOptionsChangeNothing_data();
+    void qtOptionsChangeNothing();
+    void noDisplay();
 
 private:
     void click(const TXSession &x, QPoint at)
@@ -196,6 +201,88 @@ void tst_Desktop::chooserUnderWindowManager()
         return x.xdotool({"search", "--onlyvisible", "--name", QStringLiteral("^色の設定$")}).isEmpty();
     };
     QTRY_VERIFY(closed());
+}
+
+void tst_Desktop::qtOptionsChangeNothing_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("-reverse") << QStringList{"-reverse"};
+    QTest::newRow("-qwindowgeometry") << QStringList{"-qwindowgeometry", "100x100+0+0"};
+    QTest::newRow("-style") << QStringList{"-style", "Windows"};
+    QTest::newRow("-platform") << QStringList{"-platform", "offscreen"};
+}
+
+// The window as it first shows, started with the options and without them:
+// the same place, the same size, the same pixels (0 at the left of every
+// slider, the list aligned to the left).
+void tst_Desktop::qtOptionsChangeNothing()
+{
+    QFETCH(QStringList, options);
+    TXSession x;
+    QVERIFY2(x.isReady(), "Xvfb or the session bus did not start");
+    const auto firstShown = [&](const QStringList &arguments) {
+        QProcess program;
+        program.setProcessEnvironment(x.environment());
+        program.start(QStringLiteral(TINTARO_EXE), arguments);
+        program.waitForStarted(5000);
+        const QString window =
+            x.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tintaro$"}).section('\n', 0, 0);
+        const QString geometry = window.isEmpty() ? QString() : x.xdotool({"getwindowgeometry", window});
+        const bool painted = QTest::qWaitFor([&] { return pixel(x, Panel1Centre) == QColor(Qt::black); }, 10000);
+        const QImage shot = x.screenshot().copy(WindowLeft, WindowTop, 811, 565);
+        stop(program);
+        return std::make_pair(painted ? geometry : QString(), shot);
+    };
+    const auto plain = firstShown({});
+    const auto given = firstShown(options);
+    QVERIFY2(given.first.contains(QStringLiteral("Position: 123,95")), qPrintable(given.first));
+    QVERIFY2(given.first.contains(QStringLiteral("Geometry: 811x565")), qPrintable(given.first));
+    QVERIFY(!plain.second.isNull());
+    QVERIFY(given.second == plain.second);
+}
+
+// No X11 display and no Wayland compositor: one line in Japanese and
+// English, status 1, no abort and so no core file, although cores are
+// enabled and would land in the working folder.
+void tst_Desktop::noDisplay()
+{
+    QFile pattern(QStringLiteral("/proc/sys/kernel/core_pattern"));
+    QVERIFY(pattern.open(QIODevice::ReadOnly));
+    const QByteArray corePattern = pattern.readAll().trimmed();
+    QTemporaryDir folder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // Without this the sanitizer turns core files off itself.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("disable_coredump=0:detect_leaks=0"));
+    const auto run = [&](const QString &command, const QString &where) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(where);
+        process.start(QStringLiteral("/bin/sh"), {"-c", "ulimit -c unlimited && " + command, TINTARO_EXE});
+        process.waitForFinished(30000);
+        return std::make_tuple(process.exitStatus(), process.exitCode(), QString::fromUtf8(process.readAllStandardError()),
+                               QString::fromUtf8(process.readAllStandardOutput()));
+    };
+
+    const bool coresHere = !corePattern.startsWith('|') && !corePattern.contains('/');
+    if (coresHere) {
+        // A shell that aborts itself leaves its core file where the program would.
+        QTemporaryDir control;
+        run(QStringLiteral("kill -ABRT $$"), control.path());
+        QVERIFY2(!QDir(control.path()).isEmpty(), corePattern.constData());
+    }
+    const auto [status, code, errors, output] = run(QStringLiteral("exec \"$0\""), folder.path());
+    QCOMPARE(status, QProcess::NormalExit);
+    QCOMPARE(code, 1);
+    QCOMPARE(errors, QStringLiteral("tintaro: X11 のディスプレイにも Wayland のコンポジターにも接続できません"
+                                    " (no X11 display or Wayland compositor could be reached)\n"));
+    QCOMPARE(output, QString());
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    if (!coresHere)
+        qInfo("core_pattern %s puts no core file in the working folder: the exit status shows there was no abort",
+              corePattern.constData());
 }
 
 QTEST_GUILESS_MAIN(tst_Desktop)

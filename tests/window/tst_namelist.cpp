@@ -16,13 +16,21 @@ int rowOf(const char *name)
     return -1;
 }
 
-// The middle of the swatch drawn at the start of a row, as the list shows it.
+// A pixel of a row, as the list shows it, on the row's middle line at x in
+// the list's viewport.
+QColor rowPixel(TListBox *list, int row, int x)
+{
+    const QRect rect = list->visualItemRect(list->item(row));
+    const QPoint at = list->viewport()->mapTo(list, QPoint(x, rect.center().y()));
+    const QImage image = list->grab().toImage();
+    return image.pixelColor(at * image.devicePixelRatio());
+}
+
+// The middle of the swatch drawn at the start of a row.
 QColor chipColour(TListBox *list, int row)
 {
     const QRect rect = list->visualItemRect(list->item(row));
-    const QPoint at = list->viewport()->mapTo(list, QPoint(rect.left() + rect.height() / 2, rect.center().y()));
-    const QImage image = list->grab().toImage();
-    return image.pixelColor(at * image.devicePixelRatio());
+    return rowPixel(list, row, rect.left() + rect.height() / 2);
 }
 
 void clickRow(TListBox *list, int row)
@@ -100,6 +108,10 @@ void tst_NameList::pickByMouse()
     // The picked row's chip keeps its own colour on the selection.
     QCOMPARE(chipColour(form.ListBox1, rowOf(row.toUtf8().constData())),
              QColor(GetRValue(expected.panel1), GetGValue(expected.panel1), GetBValue(expected.panel1)));
+    // The selection spans the whole row, the margin before the chip included.
+    const QRect rect = form.ListBox1->visualItemRect(form.ListBox1->item(rowOf(row.toUtf8().constData())));
+    QCOMPARE(rowPixel(form.ListBox1, rowOf(row.toUtf8().constData()), rect.left() + 1),
+             form.ListBox1->palette().color(QPalette::Highlight));
 }
 
 void tst_NameList::chipsLeaveTheRowsAsTheyWere()
