@@ -6,11 +6,13 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPalette>
 #include <QToolTip>
@@ -224,8 +226,22 @@ void TLabel::mousePressEvent(QMouseEvent *event)
 
 void TLabel::contextMenuEvent(QContextMenuEvent *event)
 {
+    // Qt's label offers no menu for plain selectable text; this one has the
+    // edit boxes' copy and select-all, in the same (translated) words.
+    if (!m_selectable) {
+        QLabel::contextMenuEvent(event);
+        return;
+    }
     startSelecting();
-    QLabel::contextMenuEvent(event);
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *copy = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"), this,
+                                    [this] { QGuiApplication::clipboard()->setText(selectedText()); });
+    copy->setEnabled(hasSelectedText());
+    menu->addSeparator();
+    menu->addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"), this,
+                    [this] { setSelection(0, int(text().size())); });
+    menu->popup(event->globalPos());
 }
 
 TEdit::TEdit(QWidget *parent)

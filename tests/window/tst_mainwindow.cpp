@@ -7,7 +7,9 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontInfo>
+#include <QMenu>
 #include <QMenu>
 #include <QListWidgetItem>
 #include <QMessageBox>
@@ -391,6 +393,19 @@ void tst_MainWindow::readoutsCanBeSelectedAndCopied()
         sendMouse(readout, QEvent::MouseButtonRelease, to, Qt::NoButton);
         QCOMPARE(readout->selectedText(), readout->text());
         QTest::keyClick(readout, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), readout->text());
+        // A right click offers copy and select-all, in Qt's Japanese words.
+        QGuiApplication::clipboard()->clear();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, from, readout->mapToGlobal(from));
+        QApplication::sendEvent(readout, &request);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QStringList items;
+        for (const QAction *action : menu->actions())
+            items << action->text();
+        QCOMPARE(items, QStringList({"コピー(&C)", "", "すべてを選択"}));
+        menu->actions().first()->trigger();
+        menu->close();
         QCOMPARE(QGuiApplication::clipboard()->text(), readout->text());
     }
     // The next change replaces the text, and the selection with it.
