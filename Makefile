@@ -80,7 +80,7 @@ soak: build
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
 	scripts/screenshot.sh $(BUILD) docs/chooser.png chooser
-	scripts/screenshot-copymenu.sh $(BUILD) docs/copymenu.png
+	scripts/screenshot.sh $(BUILD) docs/copymenu.png copymenu
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Takes a README screenshot of the real program under its own Xvfb: the main
-# window, or with "chooser" the colour chooser.
-# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser]
+# window, with "chooser" the colour chooser, with "copymenu" the large
+# swatch's copy menu.
+# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser|copymenu]
 set -eu
 build=${1:-build}
 out=${2:-docs/screenshot.png}
@@ -35,6 +36,16 @@ if [ "$what" = chooser ]; then
   xdotool key Return alt+b
   sleep 0.5
   import -window "$chooser" "$out"
+elif [ "$what" = copymenu ]; then
+  # Red 255, green 200: between the named colours, near gold.
+  xdotool key End Tab End
+  xdotool key --repeat 55 Left
+  # No window manager: the window's client area stands at 123, 95. The name
+  # list scrolled by the wheel (which picks nothing) to some darker chips.
+  xdotool mousemove $((123 + 260)) $((95 + 460)) click --repeat 10 5
+  xdotool mousemove $((123 + 540)) $((95 + 120)) click 3
+  sleep 0.5
+  import -window root -crop 811x565+123+95 +repage "$out"
 else
   # A mix with a name, so every read-out shows something: "gold" from the list.
   xdotool key Tab Tab Tab Tab Tab Tab
