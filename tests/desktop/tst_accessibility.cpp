@@ -50,6 +50,8 @@ void tst_Accessibility::japaneseContextMenus_data()
     // ampersands dropped.
     QTest::newRow("edit box Edit2") << QPoint(184 + 80, 344 + 13) << QStringLiteral("a")
                                     << QStringLiteral("元に戻す(U)|やり直す(R)|切り取り(T)|コピー(C)|貼り付け(P)|削除|すべてを選択");
+    QTest::newRow("read-out lblTen") << QPoint(200 + 4, 280 + 9) << QString()
+                                     << QStringLiteral("コピー(C)|すべてを選択");
 }
 
 // A right click on the real window under Xvfb opens Qt's own context menu,
