@@ -240,7 +240,7 @@ void TForm1::fillNameList()
     QStringList names;
     names.reserve(NamedColorCount);
     for (const TNamedColor &row : NamedColors)
-        names << QString::fromUtf8(row.Name.data(), qsizetype(row.Name.size()));
+        names << QString::fromUtf8(row.Name);
     ListBox1->addItems(names);
     ListBox1->setItemDelegate(new TColourChips(ListBox1));
 }
@@ -372,7 +372,7 @@ void TForm1::showColorName()
 {
     // With no name the box keeps the empty text that ShowColorTexts gave it.
     if (const auto name = NameForColor(Panel1->color()))
-        Edit1->changeText(QString::fromUtf8(name->data(), qsizetype(name->size())));
+        Edit1->changeText(QString::fromUtf8(*name));
 }
 
 void TForm1::ListBox1Click()

@@ -1,5 +1,6 @@
 #include "chooser.h"
 
+#include "controls.h"
 #include "nearest.h"
 #include "screenpicker.h"
 
@@ -28,9 +29,7 @@ namespace {
 QColor toQColor(TColor color)
 {
     // An empty custom slot (-1) shows as white.
-    if (color < 0)
-        return Qt::white;
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+    return color < 0 ? QColor(Qt::white) : ToQColor(color);
 }
 
 QString html(TColor color)
@@ -442,7 +441,7 @@ void TColorChooser::createBasicColours()
     for (int cell = 0; cell < m_basic->count(); ++cell) {
         const TColor color = basicColor(cell);
         const auto name = NameForColor(color);
-        m_basic->cell(cell)->setSwatch(color, name ? html(color) + QLatin1Char(' ') + QString::fromUtf8(name->data(), qsizetype(name->size()))
+        m_basic->cell(cell)->setSwatch(color, name ? html(color) + QLatin1Char(' ') + QString::fromUtf8(*name)
                                                    : html(color));
     }
     m_basicLabel = captionFor(m_basic, QStringLiteral("基本色(&B):"));
@@ -534,7 +533,7 @@ void TColorChooser::createTypedColour()
     m_typedLabel = captionFor(m_typed, QStringLiteral("HTML色(&T):"));
     m_typedError = new QLabel(this);
     m_typedError->setObjectName(QStringLiteral("typedColorError"));
-    const QString message = QString::fromUtf8(ConvertErrorMessage.data(), qsizetype(ConvertErrorMessage.size()));
+    const QString message = QString::fromUtf8(ConvertErrorMessage);
     // Room for the message from the start, so the dialog never grows.
     m_typedError->setMinimumWidth(m_typedError->fontMetrics().horizontalAdvance(message) + 4);
     connect(m_typed, &TTypedColorEdit::submitted, this, &TColorChooser::applyTypedColour);
@@ -703,7 +702,7 @@ void TColorChooser::applyTypedColour()
     marked.setColor(QPalette::Base, QColor(255, 220, 220));
     marked.setColor(QPalette::Text, Qt::black);
     m_typed->setPalette(marked);
-    const QString message = QString::fromUtf8(ConvertErrorMessage.data(), qsizetype(ConvertErrorMessage.size()));
+    const QString message = QString::fromUtf8(ConvertErrorMessage);
     m_typedError->setText(message);
     m_typed->setAccessibleDescription(message);
 }
@@ -748,7 +747,7 @@ void TColorChooser::refresh()
 
     const TNearestColor nearest = NearestNamedColor(color);
     const std::string_view name = NameOfRow(nearest.Row);
-    const QString shown = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    const QString shown = QString::fromUtf8(name);
     if (nearest.Distance == 0) {
         m_nearest->setText(shown);
     } else {

@@ -1,5 +1,7 @@
 #include "colourchips.h"
 
+#include "controls.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
@@ -9,7 +11,7 @@ TColourChips::TColourChips(QObject *parent)
 {
     for (int row = 0; row < NamedColorCount; ++row) {
         const TColor color = ColorOfRow(row);
-        m_colours[std::size_t(row)] = QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+        m_colours[std::size_t(row)] = ToQColor(color);
     }
 }
 

@@ -170,7 +170,7 @@ void TPanel::paintEvent(QPaintEvent *event)
     {
         const TColor rgb = ColorToRGB(m_color);
         QPainter painter(this);
-        painter.fillRect(rect(), QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+        painter.fillRect(rect(), ToQColor(rgb));
     }
     QFrame::paintEvent(event);  // the bevel, over the fill
 }

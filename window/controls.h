@@ -27,6 +27,12 @@ inline constexpr TColor clBtnFace = TColor(0x8000000F);
 /// program uses), the window colour for any other.
 TColor ColorToRGB(TColor color);
 
+/// The colour's components as a QColor, the top byte ignored.
+inline QColor ToQColor(TColor color)
+{
+    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
 class TScrollBar : public QScrollBar
 {
     Q_OBJECT

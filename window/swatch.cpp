@@ -13,11 +13,6 @@
 
 namespace {
 
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 QString ratioText(double ratio)
 {
     return QString::number(ratio, 'f', 1) + QStringLiteral(":1");
@@ -33,11 +28,11 @@ QString SwatchDescription(TColor color)
 {
     QString text = QString::fromStdString(ColorToHtml(color));
     if (const auto name = NameForColor(color)) {
-        text += QLatin1Char(' ') + fromUtf8(*name);
+        text += QLatin1Char(' ') + QString::fromUtf8(*name);
     } else {
         const TNearestColor nearest = NearestNamedColor(color);
         text += QStringLiteral(" · 近い色 %1 (ΔE %2)")
-                    .arg(fromUtf8(NameOfRow(nearest.Row)), QString::number(nearest.Distance, 'f', 1));
+                    .arg(QString::fromUtf8(NameOfRow(nearest.Row)), QString::number(nearest.Distance, 'f', 1));
     }
     text += QStringLiteral(" · 白 ") + ratioText(ContrastRatio(color, MakeColor(255, 255, 255)));
     text += QStringLiteral(" · 黒 ") + ratioText(ContrastRatio(color, MakeColor(0, 0, 0)));
@@ -54,7 +49,7 @@ QStringList CopyTexts(TColor color)
                          QString::fromStdString(ColorToDecimalText(color)),
                          QString::fromStdString(ColorToValueText(color))};
     if (const auto name = NameForColor(color))
-        texts << fromUtf8(*name);
+        texts << QString::fromUtf8(*name);
     return texts;
 }
 
