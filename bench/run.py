@@ -14,8 +14,9 @@ ratios, so that a slow moment of the machine falls on both programs of a
 pair.
 
 Instructions to the map request (xcb_map_window) and to the first paint
-come from one callgrind run of each program under the same Xvfb; they repeat
-to within a few thousand, so one run does.
+(the hook's quit, teardown left out) come from one callgrind run of each
+program under the same Xvfb; they repeat to within a few thousand, so one
+run does.
 
 In-process figures come from bench_handlers (QBENCHMARK, offscreen).
 Usage: bench/run.py BUILD_DIR [RUNS]
@@ -36,6 +37,8 @@ runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
 
 
 def start_xvfb():
+    # Without -noreset the server resets whenever its last client leaves, and
+    # a program started during the reset cannot connect.
     # A display number that no other server holds, by lock file or by abstract
     # socket: servers in other containers share the abstract socket names but
     # not /tmp, and a client tries the abstract socket first.
@@ -46,7 +49,7 @@ def start_xvfb():
         number = random.randrange(200, 30000)
     read, write = os.pipe()
     server = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write), "-screen", "0", "1280x800x24",
-                               "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+                               "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     # The server writes the number and the newline separately, and gives up
     # if the pipe has closed in between.
@@ -103,21 +106,21 @@ def one_run(program, env):
 
 
 def instructions(program, env, scratch):
-    """Instructions from exec to the window's map request and to the first
-    paint, in the program's own process."""
+    """Instructions in the program's own process from exec to the window's
+    map request and to the first paint (the hook's quit; teardown left out)."""
     if not shutil.which("valgrind"):
         return None
     log = subprocess.run(["valgrind", "--tool=callgrind", "--dump-before=xcb_map_window",
-                          "--callgrind-out-file=%s/callgrind.%%p" % scratch, program],
-                         env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True).stderr
+                          "--dump-before=QCoreApplication::quit*", "--callgrind-out-file=%s/callgrind.%%p" % scratch,
+                          program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True).stderr
     pid = re.search(r"==(\d+)== Command:", log)
-    total = pid and re.search(r"==%s== Collected : (\d+)" % pid.group(1), log)
-    if not total:
+    if not pid or not re.search(r"==%s== Collected : (\d+)" % pid.group(1), log):
         sys.exit("callgrind could not run %s:\n%s" % (program, log))
-    # The part dumped when the map was asked for.
-    with open("%s/callgrind.%s.1" % (scratch, pid.group(1))) as part:
-        to_map = int(re.search(r"^totals: (\d+)", part.read(), re.M).group(1))
-    return to_map, int(total.group(1))
+    parts = []
+    for part in (1, 2):  # exec to the map request, the map request to the quit
+        with open("%s/callgrind.%s.%d" % (scratch, pid.group(1), part)) as dump:
+            parts.append(int(re.search(r"^totals: (\d+)", dump.read(), re.M).group(1)))
+    return parts[0], parts[0] + parts[1]
 
 
 def load():
