@@ -72,6 +72,7 @@ private:
     void startPortalPick(QWidget *window);
     void portalPickAnswered(QDBusPendingCallWatcher *call);
     void unsubscribePortal();
+    void closePortalRequest();
 
     void finish(std::optional<TColor> color);
 

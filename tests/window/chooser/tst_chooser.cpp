@@ -3,9 +3,10 @@
 // grids, the hue/saturation/lightness boxes, typed colours, placement.
 #include "windowtest.h"
 
-#include "chooser.h"
-#include "choosercolour.h"
+#include "colorchooser.h"
+#include "choosermodel.h"
 #include "colordialog.h"
+#include "placement.h"
 #include "screenpicker.h"
 
 #include <QAbstractButton>
@@ -323,7 +324,7 @@ void tst_Chooser::gridsAreOneTabStopEach()
 
 void tst_Chooser::everyColourKeepsItsRgbWhileItsHslIsShown()
 {
-    TChooserColour colour;
+    TChooserModel colour;
     for (TColor color = 0; color < 1 << 24; ++color) {
         colour.setColor(color);
         const THsl hsl = colour.hsl();
@@ -342,7 +343,7 @@ void tst_Chooser::hslEditsFollowCss()
 {
     // Every hue, saturation and lightness against QColor's conversion, whose
     // 16-bit channels may round a half the other way: one step at most.
-    TChooserColour colour;
+    TChooserModel colour;
     for (int hue = 0; hue < 360; ++hue)
         for (int saturation = 0; saturation <= 100; ++saturation)
             for (int lightness = 0; lightness <= 100; ++lightness) {
@@ -596,7 +597,7 @@ void tst_Chooser::placement()
     QFETCH(QRect, monitor);
     QFETCH(QSize, chooser);
     QFETCH(QPoint, position);
-    QCOMPARE(TColorDialog::chooserPosition(monitor, chooser), position);
+    QCOMPARE(ChooserPosition(monitor, chooser), position);
 }
 
 void tst_Chooser::chooserIsPlacedOnItsMonitor()
@@ -605,7 +606,7 @@ void tst_Chooser::chooserIsPlacedOnItsMonitor()
     withChooser(form, [&](TColorChooser &chooser) {
         const QRect monitor = form->screen()->geometry();
         QCOMPARE(chooser.frameGeometry().topLeft(),
-                 TColorDialog::chooserPosition(monitor, chooser.frameGeometry().size()));
+                 ChooserPosition(monitor, chooser.frameGeometry().size()));
         press(chooser, "cancel");
     });
 }

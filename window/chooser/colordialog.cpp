@@ -1,6 +1,6 @@
 #include "colordialog.h"
 
-#include "chooser.h"
+#include "colorchooser.h"
 #include "controls.h"
 
 #include <QApplication>
@@ -13,11 +13,6 @@ TColorDialog::TColorDialog(QObject *parent)
 {
 }
 
-std::string TColorDialog::slotKey(int slot)
-{
-    return std::string("Color") + char('A' + slot);
-}
-
 std::map<std::string, std::string> TColorDialog::customColors() const
 {
     std::map<std::string, std::string> entries;
@@ -26,7 +21,7 @@ std::map<std::string, std::string> TColorDialog::customColors() const
     for (int slot = 0; slot < CustomColorCount; ++slot) {
         char text[16];
         std::snprintf(text, sizeof text, "%.6X", static_cast<unsigned>(m_customColors[std::size_t(slot)]));
-        entries[slotKey(slot)] = text;
+        entries[CustomSlotKey(slot)] = text;
     }
     return entries;
 }
@@ -70,12 +65,4 @@ bool TColorDialog::execute(QWidget *owner)
     m_customColors = chooser.customColors();
     m_customColorsStored = true;
     return true;
-}
-
-QPoint TColorDialog::chooserPosition(const QRect &monitor, const QSize &chooser)
-{
-    // C++ integer division rounds toward zero, also for a chooser larger
-    // than the monitor.
-    return {monitor.left() + (monitor.width() - chooser.width()) / 2,
-            monitor.top() + (monitor.height() - chooser.height()) / 3};
 }

@@ -140,8 +140,9 @@ public:
     }
     int characterCount() const override { return int(edit()->text().size()); }
 
-    // Measured from the text's left edge: the box never scrolls, since the
-    // longest text it is given fits its designed width.
+    // Measured from the text's left edge as if the box had not scrolled: a
+    // text wider than the box scrolls it, and the rectangles are then off
+    // by the scrolled amount.
     QRect characterRect(int offset) const override
     {
         if (!isRange(offset, offset + 1))
@@ -198,6 +199,24 @@ private:
         option.initFrom(edit());
         option.lineWidth = edit()->hasFrame() ? edit()->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
         return edit()->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit());
+    }
+};
+
+// A panel is read as an image described by its colour, computed when an
+// assistive technology asks rather than at every change.
+class TPanelAccessible : public QAccessibleWidget
+{
+public:
+    explicit TPanelAccessible(TPanel *panel)
+        : QAccessibleWidget(panel, QAccessible::Graphic)
+    {
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Description)
+            return static_cast<const TPanel *>(widget())->description();
+        return QAccessibleWidget::text(kind);
     }
 };
 
@@ -403,16 +422,18 @@ private:
     mutable QHash<int, QAccessible::Id> m_rows;
 };
 
-QAccessibleInterface *controlAccessible(const QString &className, QObject *object)
+// Keyed on the types, not on class names: a renamed control keeps its
+// interface.
+QAccessibleInterface *controlAccessible(const QString &, QObject *object)
 {
-    if (!object || !object->isWidgetType())
-        return nullptr;
-    if (className == QLatin1String("TScrollBar"))
-        return new TScrollBarAccessible(static_cast<TScrollBar *>(object));
-    if (className == QLatin1String("TEdit"))
-        return new TEditAccessible(static_cast<TEdit *>(object));
-    if (className == QLatin1String("TListBox"))
-        return new TListBoxAccessible(static_cast<TListBox *>(object));
+    if (auto *slider = qobject_cast<TScrollBar *>(object))
+        return new TScrollBarAccessible(slider);
+    if (auto *edit = qobject_cast<TEdit *>(object))
+        return new TEditAccessible(edit);
+    if (auto *list = qobject_cast<TListBox *>(object))
+        return new TListBoxAccessible(list);
+    if (auto *panel = qobject_cast<TPanel *>(object))
+        return new TPanelAccessible(panel);
     return nullptr;
 }
 
