@@ -4,12 +4,11 @@
 #include "colorchips.h"
 #include "colordialog.h"
 #include "controls.h"
+#include "designfont.h"
 #include "mixcopy.h"
 #include "swatch.h"
 
-#include <QApplication>
 #include <QEvent>
-#include <QFontDatabase>
 #include <QShowEvent>
 
 #include <array>
@@ -118,65 +117,14 @@ consteval bool tabOrdersAreDense()
     return true;
 }
 
-// "ＭＳ Ｐゴシック" where it is installed, else IPA's proportional Gothic, else
-// the desktop's sans-serif: only the first of them that is installed is asked
-// for. A missing family costs a fallback search for every script at every
-// size before the next is tried, and a font that names further families has
-// its fallback list searched for every script at once rather than when a
-// character is missing from it, which none of the window's texts is.
-QString designFamily()
-{
-    // By either of its names, without asking fontconfig to resolve one.
-    const QStringList installed = QFontDatabase::families();
-    for (const QString &family : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")}) {
-        if (installed.contains(family))
-            return QStringLiteral("ＭＳ Ｐゴシック");
-    }
-    // Listed by its name in the user's language: "IPA Pゴシック" under a
-    // Japanese locale.
-    for (const QString &family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")}) {
-        if (installed.contains(family))
-            return family;
-    }
-    return QStringLiteral("sans-serif");
-}
-
-QFont designFont(int height)
-{
-    QFont font;
-    static const QString family = designFamily();
-    font.setFamilies({family});
-    font.setPixelSize(height);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-// QLineEdit lays its text out in the application's font while it is being
-// built, before it takes the font it is given. With the window's font standing
-// in as the application's until the controls exist, the platform's default
-// family is never resolved, which would cost its own engine and fallback list
-// before the first paint.
-class TApplicationFontWhileBuilding
-{
-public:
-    explicit TApplicationFontWhileBuilding(const QFont &font)
-    {
-        QApplication::setFont(font);
-    }
-    ~TApplicationFontWhileBuilding() { QApplication::setFont(m_saved); }
-
-private:
-    const QFont m_saved = QApplication::font();
-};
-
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
     : QScrollArea(parent)
 {
-    const TApplicationFontWhileBuilding buildingFont(designFont(WindowFontHeight));
+    const TApplicationFontWhileBuilding buildingFont(DesignFont(WindowFontHeight));
     setWindowTitle(QStringLiteral("Tintaro"));
-    setFont(designFont(WindowFontHeight));
+    setFont(DesignFont(WindowFontHeight));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setBackgroundRole(QPalette::Button);
@@ -303,7 +251,7 @@ Control *TForm1::create(std::size_t index)
     auto *control = new Control(widget());
     control->setObjectName(QLatin1String(row.name));
     if (row.fontHeight)
-        control->setFont(designFont(row.fontHeight));
+        control->setFont(DesignFont(row.fontHeight));
     control->setGeometry(row.left, row.top, row.width, row.height);
     if (*row.accessibleName)
         control->setAccessibleName(QString::fromUtf8(row.accessibleName));
