@@ -1,7 +1,7 @@
 // Picking on X11: the pointer and keyboard are grabbed by a small window
 // outside the screen, and the pixel under a left click is read from the X
 // server.
-#include "screenpicker.h"
+#include "pointergrab.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -43,8 +43,19 @@ std::optional<QPoint> pointerOnRoot(WId window)
 
 } // namespace
 
-void TScreenPicker::startGrab(QWidget *window)
+TPointerGrab::TPointerGrab(QObject *parent)
+    : TPickBackend(parent)
 {
+}
+
+void TPointerGrab::checkAvailability()
+{
+    emit availabilityChanged(true, QString());
+}
+
+void TPointerGrab::start(QWidget *window)
+{
+    m_running = true;
     // A one-pixel window outside every screen holds the grabs: the X server
     // then sends every click and key to it, whichever window is under the
     // pointer, and shows its cross cursor all over the screen. It bypasses
@@ -69,13 +80,13 @@ void TScreenPicker::startGrab(QWidget *window)
     if (!m_grabRetry) {
         m_grabRetry = new QTimer(this);
         m_grabRetry->setInterval(GrabRetryInterval);
-        connect(m_grabRetry, &QTimer::timeout, this, &TScreenPicker::tryGrab);
+        connect(m_grabRetry, &QTimer::timeout, this, &TPointerGrab::tryGrab);
     }
     m_grabRetry->start();
     tryGrab();
 }
 
-void TScreenPicker::tryGrab()
+void TPointerGrab::tryGrab()
 {
     QWindow *handle = m_grabber ? m_grabber->windowHandle() : nullptr;
     if (handle && handle->setMouseGrabEnabled(true)) {
@@ -90,12 +101,12 @@ void TScreenPicker::tryGrab()
         handle->setMouseGrabEnabled(false);
     }
     if (++m_grabTries >= GrabAttempts)
-        finish(std::nullopt);  // another program holds the pointer or keyboard
+        emit finished(std::nullopt);  // another program holds the pointer or keyboard
 }
 
-bool TScreenPicker::eventFilter(QObject *watched, QEvent *event)
+bool TPointerGrab::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_grabber || !m_picking)
+    if (watched != m_grabber || !m_running)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -111,9 +122,9 @@ bool TScreenPicker::eventFilter(QObject *watched, QEvent *event)
         // not land on whatever window is under the pointer.
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton && m_pressed)
-            finish(m_pressed);
+            emit finished(m_pressed);
         else if (mouse->button() == Qt::RightButton && m_cancelPressed)
-            finish(std::nullopt);
+            emit finished(std::nullopt);
         return true;
     }
     case QEvent::KeyPress:
@@ -128,7 +139,7 @@ bool TScreenPicker::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-void TScreenPicker::keyPressed(int key)
+void TPointerGrab::keyPressed(int key)
 {
     // Without a mouse: the arrow keys move the pointer a pixel at a time,
     // and Enter or Space picks the pixel under it.
@@ -136,14 +147,14 @@ void TScreenPicker::keyPressed(int key)
     const QPoint pointer = QCursor::pos(screen);
     switch (key) {
     case Qt::Key_Escape:
-        finish(std::nullopt);
+        emit finished(std::nullopt);
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
         m_pressed.reset();
         readPixel(pointer);
-        finish(m_pressed);
+        emit finished(m_pressed);
         break;
     case Qt::Key_Left:
         QCursor::setPos(screen, pointer + QPoint(-1, 0));
@@ -162,7 +173,7 @@ void TScreenPicker::keyPressed(int key)
     }
 }
 
-void TScreenPicker::readPixel(const QPointF &globalPosition)
+void TPointerGrab::readPixel(const QPointF &globalPosition)
 {
     QScreen *screen = QGuiApplication::screenAt(globalPosition.toPoint());
     if (!screen)
@@ -195,8 +206,9 @@ void TScreenPicker::readPixel(const QPointF &globalPosition)
     m_pressed = MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
 }
 
-void TScreenPicker::releaseGrab()
+void TPointerGrab::release()
 {
+    m_running = false;
     if (m_grabRetry)
         m_grabRetry->stop();
     if (!m_grabber)

@@ -1,6 +1,6 @@
 // Picking through the XDG desktop portal's Screenshot.PickColor request on
 // the session bus.
-#include "screenpicker.h"
+#include "portalpick.h"
 
 #include "portalreply.h"
 
@@ -42,9 +42,9 @@ QString portalParentWindow(QWidget *window)
 
 } // namespace
 
-void TScreenPicker::checkPortal()
+void TPortalPick::checkAvailability()
 {
-    m_reason = checkingReason();
+    emit availabilityChanged(false, checkingReason());
     // The first use of the session bus connects and registers with it, a
     // round trip that would hang the window on a stuck bus: it is made on a
     // thread of its own, and everything after it is asynchronous.
@@ -53,7 +53,7 @@ void TScreenPicker::checkPortal()
     connect(connector, &QThread::finished, this, [this] {
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected()) {
-            setAvailability(false, noPortalReason());
+            emit availabilityChanged(false, noPortalReason());
             return;
         }
         QDBusMessage get = QDBusMessage::createMethodCall(PortalService, PortalPath,
@@ -61,29 +61,35 @@ void TScreenPicker::checkPortal()
                                                           QStringLiteral("Get"));
         get << ScreenshotInterface << QStringLiteral("version");
         auto *call = new QDBusPendingCallWatcher(bus.asyncCall(get, PortalTimeout), this);
-        connect(call, &QDBusPendingCallWatcher::finished, this, &TScreenPicker::portalVersionAnswered);
+        connect(call, &QDBusPendingCallWatcher::finished, this, &TPortalPick::portalVersionAnswered);
     });
     connector->start();
 }
 
-void TScreenPicker::portalVersionAnswered(QDBusPendingCallWatcher *call)
+void TPortalPick::portalVersionAnswered(QDBusPendingCallWatcher *call)
 {
     call->deleteLater();
     const QDBusPendingReply<QDBusVariant> reply = *call;
     if (reply.isError()) {
-        setAvailability(false, noPortalReason());
+        emit availabilityChanged(false, noPortalReason());
         return;
     }
     bool isNumber = false;
     const uint version = reply.value().variant().toUInt(&isNumber);
     if (isNumber && version >= PickColorVersion)
-        setAvailability(true, QString());
+        emit availabilityChanged(true, QString());
     else
-        setAvailability(false, noPickColorReason());
+        emit availabilityChanged(false, noPickColorReason());
 }
 
-void TScreenPicker::startPortalPick(QWidget *window)
+TPortalPick::TPortalPick(QObject *parent)
+    : TPickBackend(parent)
 {
+}
+
+void TPortalPick::start(QWidget *window)
+{
+    m_running = true;
     QDBusConnection bus = QDBusConnection::sessionBus();
     // The portal answers on a Request object whose path it derives from our
     // unique name and a token of ours. Listening there before the call
@@ -100,25 +106,25 @@ void TScreenPicker::startPortalPick(QWidget *window)
                                                        QStringLiteral("PickColor"));
     pick << portalParentWindow(window) << QVariantMap{{QStringLiteral("handle_token"), token}};
     auto *call = new QDBusPendingCallWatcher(bus.asyncCall(pick, PortalTimeout), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, &TScreenPicker::portalPickAnswered);
+    connect(call, &QDBusPendingCallWatcher::finished, this, &TPortalPick::portalPickAnswered);
 }
 
-void TScreenPicker::portalPickAnswered(QDBusPendingCallWatcher *call)
+void TPortalPick::portalPickAnswered(QDBusPendingCallWatcher *call)
 {
     call->deleteLater();
-    if (!m_picking || m_requestPath.isEmpty())
+    if (!m_running || m_requestPath.isEmpty())
         return;
     const QDBusPendingReply<QDBusObjectPath> reply = *call;
     if (reply.isError()) {
         // A portal that cannot pick says so here; the button then says why.
-        setAvailability(false, noPickColorReason());
-        finish(std::nullopt);
+        emit availabilityChanged(false, noPickColorReason());
+        emit finished(std::nullopt);
         return;
     }
     const QString handle = reply.value().path();
     if (handle != m_requestPath) {
         // A portal older than the token scheme chose its own path.
-        unsubscribePortal();
+        unsubscribe();
         m_requestPath = handle;
         QDBusConnection::sessionBus().connect(QString(), m_requestPath, RequestInterface,
                                               QStringLiteral("Response"), this,
@@ -126,29 +132,35 @@ void TScreenPicker::portalPickAnswered(QDBusPendingCallWatcher *call)
     }
 }
 
-void TScreenPicker::portalResponse(uint response, const QVariantMap &results)
+void TPortalPick::portalResponse(uint response, const QVariantMap &results)
 {
-    if (!m_picking)
+    if (!m_running)
         return;
     // 0: the user picked a colour; 1: the user cancelled; 2: anything else.
-    finish(response == 0 ? PortalReplyColor(results) : std::nullopt);
+    emit finished(response == 0 ? PortalReplyColor(results) : std::nullopt);
 }
 
-void TScreenPicker::unsubscribePortal()
+void TPortalPick::release()
+{
+    m_running = false;
+    unsubscribe();
+}
+
+void TPortalPick::abandon()
+{
+    if (!m_requestPath.isEmpty()) {
+        // Lets the desktop take its picking prompt down; no answer is awaited.
+        QDBusConnection::sessionBus().send(
+            QDBusMessage::createMethodCall(PortalService, m_requestPath, RequestInterface, QStringLiteral("Close")));
+    }
+    release();
+}
+
+void TPortalPick::unsubscribe()
 {
     if (m_requestPath.isEmpty())
         return;
     QDBusConnection::sessionBus().disconnect(QString(), m_requestPath, RequestInterface, QStringLiteral("Response"),
                                              this, SLOT(portalResponse(uint, QVariantMap)));
     m_requestPath.clear();
-}
-
-void TScreenPicker::closePortalRequest()
-{
-    if (m_requestPath.isEmpty())
-        return;
-    // Lets the desktop take its picking prompt down; no answer is awaited.
-    QDBusConnection::sessionBus().send(
-        QDBusMessage::createMethodCall(PortalService, m_requestPath, RequestInterface, QStringLiteral("Close")));
-    unsubscribePortal();
 }

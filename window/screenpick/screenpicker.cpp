@@ -1,5 +1,8 @@
 #include "screenpicker.h"
 
+#include "pointergrab.h"
+#include "portalpick.h"
+
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -16,26 +19,28 @@ TScreenPicker::TScreenPicker(QObject *parent)
 
 TScreenPicker::TScreenPicker(Method method, QObject *parent)
     : QObject(parent)
-    , m_method(method)
 {
-    if (m_method == Method::Automatic) {
+    if (method == Method::Automatic) {
         const QString platform = QGuiApplication::platformName();
         if (platform == QLatin1String("xcb"))
-            m_method = Method::PointerGrab;
+            method = Method::PointerGrab;
         else if (platform.startsWith(QLatin1String("wayland")))
-            m_method = Method::Portal;
+            method = Method::Portal;
     }
-    switch (m_method) {
+    switch (method) {
     case Method::PointerGrab:
-        m_available = true;
+        m_backend = new TPointerGrab(this);
         break;
     case Method::Portal:
-        checkPortal();
+        m_backend = new TPortalPick(this);
         break;
     case Method::Automatic:  // no way to pick on this platform
         m_reason = noPlatformReason();
-        break;
+        return;
     }
+    connect(m_backend, &TPickBackend::availabilityChanged, this, &TScreenPicker::setAvailability);
+    connect(m_backend, &TPickBackend::finished, this, &TScreenPicker::finish);
+    m_backend->checkAvailability();
 }
 
 TScreenPicker::~TScreenPicker()
@@ -43,8 +48,7 @@ TScreenPicker::~TScreenPicker()
     if (!m_picking)
         return;
     m_picking = false;
-    releaseGrab();
-    closePortalRequest();
+    m_backend->abandon();
 }
 
 bool TScreenPicker::isAvailable() const
@@ -66,10 +70,7 @@ void TScreenPicker::start(QWidget *window)
         return;
     }
     m_picking = true;
-    if (m_method == Method::Portal)
-        startPortalPick(window);
-    else
-        startGrab(window);
+    m_backend->start(window);
 }
 
 void TScreenPicker::setAvailability(bool available, const QString &reason)
@@ -87,8 +88,7 @@ void TScreenPicker::finish(std::optional<TColor> color)
     if (!m_picking)
         return;
     m_picking = false;
-    releaseGrab();
-    unsubscribePortal();
+    m_backend->release();
     if (color)
         emit picked(*color);
     else
