@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QPointer>
 
-#include <cstdio>
-
 TColorDialog::TColorDialog(QObject *parent)
     : QObject(parent)
 {
@@ -19,9 +17,10 @@ std::map<std::string, std::string> TColorDialog::customColors() const
     if (!m_customColorsStored)
         return entries;
     for (int slot = 0; slot < CustomColorCount; ++slot) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%.6X", static_cast<unsigned>(m_customColors[std::size_t(slot)]));
-        entries[CustomSlotKey(slot)] = text;
+        // At least six upper-case digits: an empty slot is "FFFFFFFF".
+        const auto value = static_cast<unsigned>(m_customColors[std::size_t(slot)]);
+        const QString text = QString::number(value, 16).toUpper().rightJustified(6, QLatin1Char('0'));
+        entries[CustomSlotKey(slot)] = text.toStdString();
     }
     return entries;
 }
