@@ -15,8 +15,9 @@ pair.
 
 Instructions to the map request (xcb_map_window) and to the first paint
 (the hook's quit, teardown left out) come from one callgrind run of each
-program under the same Xvfb; they repeat to within a few thousand, so one
-run does.
+program under the same Xvfb; they repeat to within about 0.1 M (the session
+bus and the event reader thread do not always answer in the same order), so
+one run does.
 
 In-process figures come from bench_handlers (QBENCHMARK, offscreen).
 Usage: bench/run.py BUILD_DIR [RUNS]
@@ -30,7 +31,6 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 build = sys.argv[1] if len(sys.argv) > 1 else "build"
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
