@@ -64,7 +64,7 @@ void bench_Handlers::pick()
     QBENCHMARK {
         row = row == black ? white : black;
         // As an assistive technology selects: the list raises its click.
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+        list->selectRow(row);
     }
     QCOMPARE(m_form->findChild<TEdit *>(QStringLiteral("Edit1"))->text(),
              row == black ? QStringLiteral("black") : QStringLiteral("white"));
@@ -105,7 +105,7 @@ void bench_Handlers::scrollList()
     std::sort(frames.begin(), frames.end());
     qInfo("BENCH scroll-worst-frame %.3f ms", frames.last() / 1e6);
     qInfo("BENCH scroll-median-frame %.3f ms", frames[frames.size() / 2] / 1e6);
-    QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(NamedColorCount - 1))));
+    QVERIFY(list->viewport()->rect().contains(list->rowRect(NamedColorCount - 1)));
 }
 
 void bench_Handlers::chooser()

@@ -12,8 +12,10 @@
 #include <QShowEvent>
 
 #include <array>
+#include <numeric>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -197,14 +199,12 @@ void TForm1::createControls()
 
 void TForm1::fillNameList()
 {
-    // All rows in one insertion: the view and its selection hear of one
-    // change rather than 147.
-    QStringList names;
-    names.reserve(NamedColorCount);
-    for (const TNamedColor &row : NamedColors)
-        names << QString::fromUtf8(row.Name);
-    ListBox1->addItems(names);
-    ListBox1->setItemDelegate(new TColorChips(ListBox1));
+    // The rows are the table's row numbers: a name becomes text only when
+    // its row is painted or searched.
+    std::vector<int> rows(NamedColorCount);
+    std::iota(rows.begin(), rows.end(), 0);
+    ListBox1->setRows(std::move(rows));
+    GiveColorChips(ListBox1);
 }
 
 void TForm1::createColorDialog()

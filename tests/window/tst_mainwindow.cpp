@@ -11,7 +11,6 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenu>
-#include <QListWidgetItem>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -153,7 +152,7 @@ void tst_MainWindow::windowDesign()
     QCOMPARE(image.pixelColor(int(400 * ratio), int(540 * ratio)), form->palette().color(QPalette::Button));
     QCOMPARE(form.ListBox1->count(), 147);
     for (int row = 0; row < NamedColorCount; ++row)
-        QCOMPARE(form.ListBox1->item(row)->text().toStdString(), std::string(NameOfRow(row)));
+        QCOMPARE(form.ListBox1->text(row).toStdString(), std::string(NameOfRow(row)));
 }
 
 void tst_MainWindow::startState()
@@ -610,10 +609,10 @@ void tst_MainWindow::exceptionInHandlerIsShown()
         form.ScrollBar2->setFocus();
         QTest::keyClick(form->windowHandle(), Qt::Key_End);
     } else if (input == QLatin1String("pick")) {
-        const QListWidgetItem *white = form.ListBox1->item(143);
-        form.ListBox1->scrollToItem(white);
+        const int white = 143;
+        form.ListBox1->scrollToRow(white);
         QTest::mouseClick(form.ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          form.ListBox1->visualItemRect(white).center());
+                          form.ListBox1->rowRect(white).center());
     } else {
         QTest::mouseClick(form.Button3, Qt::LeftButton);
     }

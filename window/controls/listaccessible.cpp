@@ -39,14 +39,14 @@ public:
     {
         if (!isValid() || (kind != QAccessible::Name && kind != QAccessible::Value))
             return QString();
-        return m_list->item(m_row)->text();
+        return m_list->text(m_row);
     }
 
     QRect rect() const override
     {
         if (!isValid())
             return QRect();
-        QRect area = m_list->visualRect(index());
+        QRect area = m_list->rowRect(m_row);
         area.translate(m_list->viewport()->mapToGlobal(QPoint(0, 0)));
         return area;
     }
@@ -61,7 +61,7 @@ public:
         state.selectable = true;
         state.focusable = true;
         state.selected = isSelected();
-        state.focused = m_list->hasFocus() && m_list->currentIndex() == index();
+        state.focused = m_list->hasFocus() && m_list->currentRow() == m_row;
         return state;
     }
 
@@ -76,7 +76,7 @@ public:
 
     bool isSelected() const override
     {
-        return isValid() && m_list->selectionModel()->isRowSelected(m_row, m_list->rootIndex());
+        return isValid() && m_list->itemIndex() == m_row;
     }
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
@@ -98,14 +98,11 @@ public:
 
     static bool selectRow(TListBox *list, int row)
     {
-        list->selectionModel()->select(list->model()->index(row, 0, list->rootIndex()),
-                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list->selectRow(row);
         return true;
     }
 
 private:
-    QModelIndex index() const { return m_list->model()->index(m_row, 0, m_list->rootIndex()); }
-
     QPointer<TListBox> m_list;
     int m_row;
 };
@@ -140,13 +137,14 @@ public:
     }
     QAccessibleInterface *childAt(int x, int y) const override
     {
-        const QModelIndex index = list()->indexAt(list()->viewport()->mapFromGlobal(QPoint(x, y)));
-        return index.isValid() ? child(index.row()) : nullptr;
+        const QPoint at = list()->viewport()->mapFromGlobal(QPoint(x, y));
+        const int row = list()->viewport()->rect().contains(at) ? list()->rowAt(at) : -1;
+        return row >= 0 ? child(row) : nullptr;
     }
     QAccessibleInterface *focusChild() const override
     {
-        const QModelIndex current = list()->currentIndex();
-        return list()->hasFocus() && current.isValid() ? child(current.row()) : nullptr;
+        const int current = list()->currentRow();
+        return list()->hasFocus() && current >= 0 ? child(current) : nullptr;
     }
 
     QAccessibleInterface *caption() const override { return nullptr; }
@@ -180,15 +178,13 @@ public:
     }
     QList<int> selectedRows() const override
     {
-        QList<int> rows;
-        for (const QModelIndex &index : list()->selectionModel()->selectedRows())
-            rows << index.row();
-        return rows;
+        const int selected = list()->itemIndex();
+        return selected >= 0 ? QList<int>{selected} : QList<int>{};
     }
     bool isColumnSelected(int column) const override { return column == 0 && !selectedColumns().isEmpty(); }
     bool isRowSelected(int row) const override
     {
-        return isRow(row) && list()->selectionModel()->isRowSelected(row, list()->rootIndex());
+        return isRow(row) && list()->itemIndex() == row;
     }
     bool selectRow(int row) override { return isRow(row) && TListRowAccessible::selectRow(list(), row); }
     bool selectColumn(int) override { return false; }
