@@ -485,12 +485,14 @@ void TListBox::resizeEvent(QResizeEvent *event)
     layOutRows();
 }
 
-void TListBox::scrollContentsBy(int, int)
+void TListBox::scrollContentsBy(int dx, int dy)
 {
     // Scrolled by other means, the list no longer brings a pressed row
     // into view.
     m_delayedScroll.stop();
-    viewport()->update();
+    // The bar counts rows; the rows still in view move as they are, and
+    // only those that come into view are painted.
+    viewport()->scroll(dx, dy * rowHeight());
 }
 
 void TListBox::focusInEvent(QFocusEvent *event)
