@@ -150,7 +150,19 @@ void tst_NameList::chipsLeaveTheRowsAsTheyWere()
             QCOMPARE(list->verticalScrollBar()->value(), plain.verticalScrollBar()->value());
         }
     }
+    // Page Up and Page Down land where they land in Qt's list.
+    for (int row : {0, 3, 70, 143, NamedColorCount - 1}) {
+        for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageUp}) {
+            plain.setCurrentRow(row);
+            list->setItemIndex(row);
+            QTest::keyClick(&plain, key);
+            QTest::keyClick(list, key);
+            QCOMPARE(list->currentRow(), plain.currentRow());
+            QCOMPARE(list->verticalScrollBar()->value(), plain.verticalScrollBar()->value());
+        }
+    }
     plain.hide();
+    list->setItemIndex(-1);
     list->verticalScrollBar()->setValue(0);
     // A row that is not selected shows its colour too.
     QCOMPARE(chipColour(list, 0), QColor(240, 248, 255));
