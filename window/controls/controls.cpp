@@ -353,8 +353,8 @@ int TListBox::rowHeight() const
         option.initFrom(this);
         option.font = font();
         option.fontMetrics = QFontMetrics(font());
-        option.decorationSize = QSize(style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this),
-                                      style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this));
+        const int icon = style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this);
+        option.decorationSize = QSize(icon, icon);
         option.decorationPosition = QStyleOptionViewItem::Left;
         option.decorationAlignment = Qt::AlignCenter;
         option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
@@ -511,7 +511,7 @@ void TListBox::focusOutEvent(QFocusEvent *event)
     updateRow(m_current);
 }
 
-void TListBox::pressAt(const QPoint &point, Qt::MouseButton button, Qt::KeyboardModifiers)
+void TListBox::pressAt(const QPoint &point, Qt::MouseButton button)
 {
     m_delayedScroll.stop();
     const int row = rowAt(point);
@@ -539,7 +539,7 @@ void TListBox::pressAt(const QPoint &point, Qt::MouseButton button, Qt::Keyboard
 
 void TListBox::mousePressEvent(QMouseEvent *event)
 {
-    pressAt(event->position().toPoint(), event->button(), event->modifiers());
+    pressAt(event->position().toPoint(), event->button());
 }
 
 void TListBox::mouseDoubleClickEvent(QMouseEvent *event)
@@ -548,7 +548,7 @@ void TListBox::mouseDoubleClickEvent(QMouseEvent *event)
     // nothing more; on another row it is a press of its own.
     const int row = rowAt(event->position().toPoint());
     if (row < 0 || row != m_pressed) {
-        pressAt(event->position().toPoint(), event->button(), event->modifiers());
+        pressAt(event->position().toPoint(), event->button());
         return;
     }
     m_delayedScroll.stop();

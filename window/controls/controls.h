@@ -243,7 +243,7 @@ private:
     /// Selects the row (or nothing for -1); true when the selection changed.
     bool select(int row);
     void userSelect(int row);
-    void pressAt(const QPoint &point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void pressAt(const QPoint &point, Qt::MouseButton button);
     void autoScroll();
     void typeAhead(const QString &text, bool backspace);
 
