@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -42,9 +43,32 @@ public:
     TSession()
     {
         // A session bus, as a desktop session has one. Without it libdbus
-        // would start one of its own and leave its address under HOME.
+        // would start one of its own and leave its address under HOME. Its
+        // configuration is ours: it starts on demand only the services named
+        // in our own folder, never a service installed on this machine (a
+        // desktop portal would take over a stand-in's name).
+        QDir().mkpath(services());
+        addService(QStringLiteral("org.a11y.Bus"), QStringLiteral("/usr/libexec/at-spi-bus-launcher"));
+        QFile config(m_runtime.filePath(QStringLiteral("bus.conf")));
+        if (config.open(QIODevice::WriteOnly))
+            config.write(QStringLiteral(
+                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                "<busconfig>\n"
+                "  <type>session</type>\n"
+                "  <listen>unix:dir=%1</listen>\n"
+                "  <auth>EXTERNAL</auth>\n"
+                "  <servicedir>%2</servicedir>\n"
+                "  <policy context=\"default\">\n"
+                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                "    <allow eavesdrop=\"true\"/>\n"
+                "    <allow own=\"*\"/>\n"
+                "  </policy>\n"
+                "</busconfig>\n").arg(runtime(), services()).toUtf8());
+        config.close();
         m_busAddress = startAndReadLine(m_bus, QStringLiteral("dbus-daemon"),
-                                        {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+                                        {"--config-file=" + config.fileName(), "--nofork", "--nopidfile",
+                                         "--print-address=1"});
         QDir().mkpath(home());
         QDir().mkpath(configHome());
     }
@@ -72,6 +96,16 @@ public:
     QString runtime() const { return m_runtime.path(); }  // mode 0700, as the runtime folder must be
     QString home() const { return m_runtime.filePath(QStringLiteral("home")); }
     QString configHome() const { return m_runtime.filePath(QStringLiteral("config")); }
+    /// The one folder of services that the bus starts on demand.
+    QString services() const { return m_runtime.filePath(QStringLiteral("services")); }
+
+    /// Lets the bus start `name` on demand by running `exec` (a command line).
+    void addService(const QString &name, const QString &exec) const
+    {
+        QFile file(services() + QLatin1Char('/') + name + QStringLiteral(".service"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2\n").arg(name, exec).toUtf8());
+    }
 
     /// Runs a tool in this session and returns what it printed.
     QString run(const QString &tool, const QStringList &arguments, int timeout = 10000) const
