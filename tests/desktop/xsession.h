@@ -8,16 +8,19 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QFileInfo>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 
 /// Starts a program and reads the first line it prints (an address or a
 /// display number it chose itself).
-inline QString startAndReadLine(QProcess &process, const QString &program, const QStringList &arguments)
+inline QString startAndReadLine(QProcess &process, const QString &program, const QStringList &arguments,
+                                const QString &errorFile = QProcess::nullDevice())
 {
     process.setProgram(program);
     process.setArguments(arguments);
-    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardErrorFile(errorFile);
     process.start();
     if (!process.waitForStarted(5000))
         return QString();
@@ -68,7 +71,8 @@ public:
         config.close();
         m_busAddress = startAndReadLine(m_bus, QStringLiteral("dbus-daemon"),
                                         {"--config-file=" + config.fileName(), "--nofork", "--nopidfile",
-                                         "--print-address=1"});
+                                         "--print-address=1"},
+                                        busLog());
         QDir().mkpath(home());
         QDir().mkpath(configHome());
     }
@@ -96,6 +100,8 @@ public:
     QString runtime() const { return m_runtime.path(); }  // mode 0700, as the runtime folder must be
     QString home() const { return m_runtime.filePath(QStringLiteral("home")); }
     QString configHome() const { return m_runtime.filePath(QStringLiteral("config")); }
+    /// What the bus and the services it started printed.
+    QString busLog() const { return m_runtime.filePath(QStringLiteral("bus.log")); }
     /// The one folder of services that the bus starts on demand.
     QString services() const { return m_runtime.filePath(QStringLiteral("services")); }
 
@@ -163,4 +169,54 @@ public:
 private:
     QProcess m_server;
     QString m_display;
+};
+
+/// A headless Wayland compositor (weston) on a socket of its own.
+class TWaylandSession : public TSession
+{
+public:
+    TWaylandSession()
+    {
+        m_socket = QStringLiteral("tintaro-%1").arg(QCoreApplication::applicationPid());
+        m_compositor.setProcessEnvironment(TSession::environment());
+        m_compositor.setStandardOutputFile(QProcess::nullDevice());
+        m_compositor.setStandardErrorFile(QProcess::nullDevice());
+        // --debug lets a client take screenshots; pixman renders without a GPU.
+        m_compositor.start(QStringLiteral("weston"),
+                           {"--backend=headless-backend.so", "--use-pixman", "--socket=" + m_socket, "--width=1280",
+                            "--height=800", "--idle-time=0", "--debug"});
+        m_compositor.waitForStarted(5000);
+        for (int i = 0; i < 100 && !QFileInfo::exists(runtime() + '/' + m_socket); ++i)
+            QThread::msleep(50);
+    }
+    ~TWaylandSession() override { stop(m_compositor); }
+
+    bool isReady() const override
+    {
+        return TSession::isReady() && m_compositor.state() == QProcess::Running
+               && QFileInfo::exists(runtime() + '/' + m_socket);
+    }
+
+    QProcessEnvironment environment() const override
+    {
+        QProcessEnvironment env = TSession::environment();
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        return env;
+    }
+
+    /// The compositor's screen, through weston-screenshooter.
+    QImage screenshot() const
+    {
+        const QDir folder(runtime());
+        for (const QString &old : folder.entryList({"wayland-screenshot-*.png"}))
+            QFile::remove(folder.filePath(old));
+        run(QStringLiteral("weston-screenshooter"), {});
+        const QStringList shots = folder.entryList({"wayland-screenshot-*.png"});
+        return shots.isEmpty() ? QImage() : QImage(folder.filePath(shots.first()));
+    }
+
+private:
+    QProcess m_compositor;
+    QString m_socket;
 };
