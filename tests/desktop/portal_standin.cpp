@@ -15,7 +15,8 @@
 //   portal_standin nocolor                    answers response 0 without a colour
 //   portal_standin ints:R,G,B                 answers with the colour as three integers, (iii)
 //   portal_standin twice:R,G,B                answers with that colour, then again with pure red
-//   portal_standin late:R,G,B                 returns the handle, answers a second later, even if closed
+//   portal_standin late:R,G,B                 returns the handle, answers a second later, even if closed;
+//                                             the first request with that colour, later ones with pure blue
 //   portal_standin silent                     never returns from PickColor
 //
 // It prints "ready" once it owns the name.
@@ -94,6 +95,8 @@ public slots:
             response = 0;
         }
         if (kind == QLatin1String("late")) {
+            if (++m_late > 1)
+                results.insert(QStringLiteral("color"), colorArgument(QStringLiteral("0,0,1")));
             QTimer::singleShot(1000, this, [bus, caller, path, results]() mutable {
                 respond(bus, caller, path, 0, results);
             });
@@ -129,6 +132,7 @@ private:
     QString m_answer;
     uint m_version = 2;
     int m_requests = 0;
+    int m_late = 0;
 };
 
 int main(int argc, char **argv)

@@ -463,8 +463,9 @@ void tst_ScreenPick::portalSilent()
     stop(portal);
 }
 
-// Ended at once (Escape), a pick takes no answer that comes later; the next
-// pick takes its own.
+// Ended at once (Escape), a pick takes no answer that comes later, not even
+// while the next pick runs; each takes only its own (the stand-in answers
+// the first request late with 0.2, 0.4, 0.6 and later ones with blue).
 void tst_ScreenPick::portalLateAnswer()
 {
     QProcess portal;
@@ -478,14 +479,11 @@ void tst_ScreenPick::portalLateAnswer()
     picker.cancel();
     QCOMPARE(cancelled.count(), 1);
     QVERIFY(!picker.isPicking());
-    QTest::qWait(1500);  // the late answer has come and gone
-    QCOMPARE(picked.count(), 0);
-    QCOMPARE(cancelled.count(), 1);
 
     picker.start(&m_window);
     QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 5000);
-    QCOMPARE(picked.first().first().value<TColor>(), MakeColor(51, 102, 153));
-    QTest::qWait(200);
+    QCOMPARE(picked.first().first().value<TColor>(), MakeColor(0, 0, 255));
+    QTest::qWait(500);
     QCOMPARE(picked.count() + cancelled.count(), 2);
     stop(portal);
 }
