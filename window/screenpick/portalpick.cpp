@@ -110,7 +110,6 @@ void TPortalPick::checkAvailability()
             emit availabilityChanged(false, noBusReason());
             return;
         }
-        m_connected = true;
         watchPortal();
         askVersion();
     });

@@ -46,7 +46,6 @@ private:
     void unsubscribe();
 
     QDBusServiceWatcher *m_watcher = nullptr;
-    bool m_connected = false;
     bool m_available = false;
 
     // The running request: its number, its Request object, and the unique
