@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <limits>
+
 namespace {
 
 // The program's style over the named base for one test, then back.
@@ -53,6 +55,8 @@ private slots:
     void sliderKeys_data();
     void sliderKeys();
     void positionClampsAndNotifiesOnlyOnChange();
+    void valueSetByAssistiveTechnology_data();
+    void valueSetByAssistiveTechnology();
     void troughClicksAndDrag_data();
     void troughClicksAndDrag();
     void mixing_data();
@@ -279,6 +283,36 @@ void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
     bar->setPosition(7);
     QCOMPARE(seen, QList<int>({255, 0, 7}));
     QCOMPARE(form.lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
+}
+
+void tst_MainWindow::valueSetByAssistiveTechnology_data()
+{
+    // What an assistive technology may send: the nearest whole position,
+    // the nearer end beyond the range, nothing for what names no number.
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("to");
+    QTest::newRow("254.6 rounds up") << QVariant(254.6) << 255;
+    QTest::newRow("254.4 rounds down") << QVariant(254.4) << 254;
+    QTest::newRow("0.4 rounds down to 0") << QVariant(0.4) << 0;
+    QTest::newRow("-0.6 clamps to 0") << QVariant(-0.6) << 0;
+    QTest::newRow("1e300 clamps to 255") << QVariant(1e300) << 255;
+    QTest::newRow("-infinity clamps to 0") << QVariant(-std::numeric_limits<double>::infinity()) << 0;
+    QTest::newRow("NaN changes nothing") << QVariant(std::numeric_limits<double>::quiet_NaN()) << 100;
+    QTest::newRow("a text that is no number changes nothing") << QVariant(QStringLiteral("abc")) << 100;
+}
+
+void tst_MainWindow::valueSetByAssistiveTechnology()
+{
+    QFETCH(QVariant, value);
+    QFETCH(int, to);
+    const auto form = showForm();
+    form.ScrollBar2->setPosition(100);
+    QAccessibleValueInterface *slider = QAccessible::queryAccessibleInterface(form.ScrollBar2)->valueInterface();
+    QVERIFY(slider);
+    slider->setCurrentValue(value);
+    QCOMPARE(form.ScrollBar2->position(), to);
+    QCOMPARE(slider->currentValue().toInt(), to);
+    QCOMPARE(form.lblG->text(), QString::number(to));
 }
 
 void tst_MainWindow::troughClicksAndDrag_data()
