@@ -11,6 +11,7 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenu>
+#include <QLineEdit>
 #include <QListWidgetItem>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -67,6 +68,7 @@ private slots:
     void swatchesDescribeTheirColour();
     void copyMenusShowWhatTheyCopy_data();
     void copyMenusShowWhatTheyCopy();
+    void ctrlCCopiesTheMixInAControlAddedLater();
     void scrollsWhenSmallerThanContents();
     void exceptionInHandlerIsShown_data();
     void exceptionInHandlerIsShown();
@@ -559,6 +561,33 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
         QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + accessKeys[i] + QLatin1Char(')'));
         QCOMPARE(QGuiApplication::clipboard()->text(), copied[i]);
     }
+}
+
+void tst_MainWindow::ctrlCCopiesTheMixInAControlAddedLater()
+{
+    // An edit box without a selection, which would take Ctrl+C itself, added
+    // after the window was built, in a box of its own.
+    const auto form = showForm();
+    form.ScrollBar1->setPosition(255);
+    auto *box = new QWidget(form.Panel1->parentWidget());
+    auto *edit = new QLineEdit(QStringLiteral("typed"), box);
+    box->show();
+    edit->setFocus();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#FF0000"));
+    // With a selection the box copies its own text.
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("typed"));
+    // A window of its own, as the chooser is, keeps its keys.
+    auto *other = new QWidget(form.get(), Qt::Window);
+    auto *elsewhere = new QLineEdit(QStringLiteral("elsewhere"), other);
+    other->show();
+    QVERIFY(QTest::qWaitForWindowExposed(other));
+    elsewhere->setFocus();
+    QTest::keyClick(elsewhere, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("typed"));
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()
