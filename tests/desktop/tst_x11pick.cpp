@@ -4,8 +4,8 @@
 // a pattern in which each device pixel has its own colour (xclient.cpp), so
 // the colour picked names the pixel read. Whether the pointer and keyboard
 // are grabbed is asked of the X server by another client, not of Qt.
-#include "chooser.h"
-#include "colordialog.h"
+#include "colorchooser.h"
+#include "chooserrequest.h"
 #include "xsession.h"
 
 #include <QApplication>
