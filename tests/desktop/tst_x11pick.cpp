@@ -54,6 +54,8 @@ private slots:
     void cleanup();
     void exactPixel_data();
     void exactPixel();
+    void loupe_data();
+    void loupe();
     void heldPointerGrab();
     void waysOut_data();
     void waysOut();
@@ -163,6 +165,62 @@ void tst_X11Pick::exactPixel()
     const TColor expected = patternColor(screen, pixel.x(), pixel.y());
     QTRY_COMPARE(hex(m_chooser->color()), hex(expected));
     QTRY_COMPARE(probe(), Free);
+}
+
+void tst_X11Pick::loupe_data()
+{
+    QTest::addColumn<QPoint>("pixel");  // on screen 0, where the pointer is put
+    QTest::newRow("left monitor") << QPoint(200, 900);
+    QTest::newRow("right monitor, first column") << QPoint(1920, 5);
+    QTest::newRow("right monitor, ending on its last pixel") << QPoint(3838, 1199);
+}
+
+void tst_X11Pick::loupe()
+{
+    QFETCH(QPoint, pixel);
+    const auto shownLoupe = []() -> QWidget * {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String("screenPickerLoupe") && widget->isVisible())
+                return widget;
+        return nullptr;
+    };
+    startPick();
+    m_session.xdotool({"mousemove", QString::number(pixel.x()), QString::number(pixel.y())});
+    QTRY_VERIFY(shownLoupe());
+    QTRY_COMPARE(shownLoupe()->accessibleName(), hex(patternColor(0, pixel.x(), pixel.y())));
+    // Each arrow key moves the pointer by one device pixel: one right in all.
+    m_session.xdotool({"key", "Up", "Left", "Right", "Right", "Down"});
+    const QPoint framed = pixel + QPoint(1, 0);
+    QTRY_COMPARE(shownLoupe()->accessibleName(), hex(patternColor(0, framed.x(), framed.y())));
+    QWidget *loupe = shownLoupe();
+
+    // Magnified 8 times, the framed pixel in the middle and its neighbours
+    // around it, where the loupe shows them.
+    const QImage shown = loupe->grab().toImage();
+    const qreal ratio = shown.devicePixelRatio();
+    const auto block = [&](int dx, int dy) {
+        const QPointF centre(2 + (5 + dx) * 8 + 4, 2 + (5 + dy) * 8 + 4);
+        return hex([&] {
+            const QColor c = shown.pixelColor((centre * ratio).toPoint());
+            return MakeColor(c.red(), c.green(), c.blue());
+        }());
+    };
+    QCOMPARE(block(0, 0), hex(patternColor(0, framed.x(), framed.y())));
+    QCOMPARE(block(-1, 0), hex(patternColor(0, framed.x() - 1, framed.y())));
+    QCOMPARE(block(0, -5), hex(patternColor(0, framed.x(), framed.y() - 5)));
+    // Nowhere over the pixels it shows, in device pixels.
+    const QRect logical = loupe->frameGeometry();
+    const QPoint corner = loupe->screen()->geometry().topLeft();
+    const QRect device(corner + (logical.topLeft() - corner) * loupe->devicePixelRatioF(),
+                       logical.size() * loupe->devicePixelRatioF());
+    QVERIFY2(!device.intersects(QRect(framed - QPoint(5, 5), QSize(11, 11))),
+             qPrintable(QStringLiteral("loupe at %1,%2").arg(device.x()).arg(device.y())));
+
+    // Return takes the framed pixel, and the loupe goes.
+    m_session.xdotool({"key", "Return"});
+    QTRY_COMPARE(hex(m_chooser->color()), hex(patternColor(0, framed.x(), framed.y())));
+    QTRY_COMPARE(probe(), Free);
+    QVERIFY(!shownLoupe());
 }
 
 void tst_X11Pick::heldPointerGrab()

@@ -50,7 +50,16 @@ void TColorChooser::pickFromScreen()
 {
     // The dialog stays on screen: the picker reads the screen under the
     // pointer, and the user may well want a colour from the dialog itself.
+    m_pickMessage->clear();
     m_picker->start(this);
+}
+
+void TColorChooser::hideEvent(QHideEvent *event)
+{
+    // Closed by the window manager, or by any other way, in the middle of a
+    // pick: the pick ends and lets go of the pointer and the keyboard.
+    m_picker->cancel();
+    QDialog::hideEvent(event);
 }
 
 void TColorChooser::showPickerAvailability()

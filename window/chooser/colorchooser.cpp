@@ -227,6 +227,14 @@ void TColorChooser::createButtons(unsigned flags)
     connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
     connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
     connect(m_picker, &TScreenPicker::picked, this, &TColorChooser::setColor);
+    // Why a pick could not start stays beside the button until the next one.
+    m_pickMessage = new QLabel(this);
+    m_pickMessage->setObjectName(QStringLiteral("pickMessage"));
+    // Two lines kept free from the start, so a message does not resize the dialog.
+    m_pickMessage->setWordWrap(true);
+    m_pickMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_pickMessage->setFixedHeight(2 * m_pickMessage->fontMetrics().lineSpacing());
+    connect(m_picker, &TScreenPicker::refused, m_pickMessage, &QLabel::setText);
     showPickerAvailability();
 
     auto *buttons = new QDialogButtonBox(this);
@@ -275,7 +283,10 @@ void TColorChooser::layOut(unsigned flags)
     typed->addWidget(m_typed);
     typed->addWidget(m_typedError);
     full->addLayout(typed, 4, 0, 1, 2);
-    full->addWidget(m_pick, 5, 0, 1, 2, Qt::AlignLeft);
+    auto *pick = new QHBoxLayout;
+    pick->addWidget(m_pick);
+    pick->addWidget(m_pickMessage, 1);
+    full->addLayout(pick, 5, 0, 1, 2);
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addSpacing(12);

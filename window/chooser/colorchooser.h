@@ -41,6 +41,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool event(QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
 
@@ -99,6 +100,7 @@ private:
     QWidget *m_previewBox = nullptr;
     QPushButton *m_add = nullptr;
     QPushButton *m_pick = nullptr;
+    QLabel *m_pickMessage = nullptr;
     TScreenPicker *m_picker = nullptr;
     QWidget *m_buttons = nullptr;
 };

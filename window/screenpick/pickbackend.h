@@ -37,4 +37,6 @@ signals:
     void availabilityChanged(bool available, const QString &reason);
     /// The picked pixel's colour, or nothing when the pick was cancelled.
     void finished(std::optional<TColor> color);
+    /// Comes just before finished() when the pick could not start, saying why in Japanese.
+    void refused(const QString &why);
 };

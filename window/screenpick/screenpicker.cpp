@@ -2,6 +2,7 @@
 
 #include "pointergrab.h"
 #include "portalpick.h"
+#include "x11screens.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -22,8 +23,10 @@ TScreenPicker::TScreenPicker(Method method, QObject *parent)
 {
     if (method == Method::Automatic) {
         const QString platform = QGuiApplication::platformName();
+        // Under XWayland an X11 grab sees neither the pointer over Wayland
+        // windows nor their pixels: there the portal is asked, as on Wayland.
         if (platform == QLatin1String("xcb"))
-            method = Method::PointerGrab;
+            method = isXWayland(x11Connection()) ? Method::Portal : Method::PointerGrab;
         else if (platform.startsWith(QLatin1String("wayland")))
             method = Method::Portal;
     }
@@ -40,6 +43,7 @@ TScreenPicker::TScreenPicker(Method method, QObject *parent)
     }
     connect(m_backend, &TPickBackend::availabilityChanged, this, &TScreenPicker::setAvailability);
     connect(m_backend, &TPickBackend::finished, this, &TScreenPicker::finish);
+    connect(m_backend, &TPickBackend::refused, this, &TScreenPicker::refused);
     m_backend->checkAvailability();
 }
 
@@ -71,6 +75,11 @@ void TScreenPicker::start(QWidget *window)
     }
     m_picking = true;
     m_backend->start(window);
+}
+
+void TScreenPicker::cancel()
+{
+    finish(std::nullopt);
 }
 
 void TScreenPicker::setAvailability(bool available, const QString &reason)

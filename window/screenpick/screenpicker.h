@@ -1,7 +1,8 @@
 // Picking one pixel's exact colour from anywhere on the screen. On X11 the
 // pointer and keyboard are grabbed by a small window outside the screen and
-// the pixel under a left click is read from the X server. On Wayland the
-// desktop is asked through the XDG desktop portal's Screenshot.PickColor
+// the pixel under a left click is read from the X server, with a loupe
+// beside the pointer. On Wayland, and under XWayland, whose grab cannot
+// reach Wayland windows, the desktop is asked through the XDG desktop portal's Screenshot.PickColor
 // request on the session bus; whether the portal offers it is checked
 // without blocking, and picking stays unavailable until it has answered.
 // Elsewhere picking is unavailable, and the reason is given for a tooltip.
@@ -40,6 +41,8 @@ public:
     /// Escape or a right click cancels. On X11 the arrow keys also move the pointer and Enter or Space picks. Exactly one of picked() or cancelled() follows. A call while a pick
     /// is running is ignored (that pick's own signal follows); a call while unavailable is cancelled at once.
     void start(QWidget *window);
+    /// Ends a running pick as Escape does; nothing otherwise.
+    void cancel();
 
 signals:
     /// Emitted whenever isAvailable() or unavailableReason() changes: once the
@@ -49,6 +52,8 @@ signals:
     /// The exact colour of the picked pixel: red in bits 0-7, green 8-15, blue 16-23.
     void picked(TColor color);
     void cancelled();
+    /// The pick could not start, and why, in Japanese; cancelled() follows.
+    void refused(const QString &why);
 
 private:
     void setAvailability(bool available, const QString &reason);
