@@ -81,6 +81,7 @@ screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
 	scripts/screenshot.sh $(BUILD) docs/chooser.png chooser
 	scripts/screenshot.sh $(BUILD) docs/copymenu.png copymenu
+	scripts/screenshot.sh $(BUILD) docs/loupe.png loupe
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

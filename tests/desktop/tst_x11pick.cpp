@@ -82,6 +82,10 @@ void tst_X11Pick::init()
 
 void tst_X11Pick::cleanup()
 {
+    // Closed first, as the program closes it: a chooser destroyed while
+    // shown would have its typed colour read back on the way out.
+    if (m_chooser)
+        m_chooser->hide();
     m_chooser.reset();
     stop(m_windowManager);
     QTRY_COMPARE(probe(), Free);
@@ -318,6 +322,7 @@ void tst_X11Pick::waysOut()
 void tst_X11Pick::terminated()
 {
     // The real program, ended by SIGTERM in the middle of a pick.
+    m_chooser->hide();
     m_chooser.reset();
     QProcess program;
     program.setProcessEnvironment(m_session.environment());

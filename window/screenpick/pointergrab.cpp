@@ -169,7 +169,8 @@ void TPointerGrab::grabbed()
 
 void TPointerGrab::release()
 {
-    QCoreApplication::instance()->removeNativeEventFilter(this);
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->removeNativeEventFilter(this);
     m_grabs->release();
     m_loupe.reset();
     if (m_grabber) {
