@@ -173,14 +173,18 @@ void tst_X11Pick::exactPixel()
 
 void tst_X11Pick::loupe_data()
 {
-    QTest::addColumn<QPoint>("pixel");  // on screen 0, where the pointer is put
-    QTest::newRow("left monitor") << QPoint(200, 900);
-    QTest::newRow("right monitor, first column") << QPoint(1920, 5);
-    QTest::newRow("right monitor, ending on its last pixel") << QPoint(3838, 1199);
+    QTest::addColumn<int>("screen");
+    QTest::addColumn<QPoint>("pixel");  // where the pointer is put
+    QTest::newRow("left monitor") << 0 << QPoint(200, 900);
+    QTest::newRow("right monitor, first column") << 0 << QPoint(1920, 5);
+    QTest::newRow("right monitor, ending on its last pixel") << 0 << QPoint(3838, 1199);
+    QTest::newRow("second screen") << 1 << QPoint(641, 333);
+    QTest::newRow("second screen, ending on its last pixel") << 1 << QPoint(1278, 1023);
 }
 
 void tst_X11Pick::loupe()
 {
+    QFETCH(int, screen);
     QFETCH(QPoint, pixel);
     const auto shownLoupe = []() -> QWidget * {
         for (QWidget *widget : QApplication::topLevelWidgets())
@@ -188,14 +192,18 @@ void tst_X11Pick::loupe()
                 return widget;
         return nullptr;
     };
+    const auto loupeText = [&] {
+        QWidget *loupe = shownLoupe();
+        return loupe ? loupe->accessibleName() : QString();
+    };
     startPick();
-    m_session.xdotool({"mousemove", QString::number(pixel.x()), QString::number(pixel.y())});
-    QTRY_VERIFY(shownLoupe());
-    QTRY_COMPARE(shownLoupe()->accessibleName(), hex(patternColor(0, pixel.x(), pixel.y())));
+    m_session.xdotool({"mousemove", "--screen", QString::number(screen), QString::number(pixel.x()),
+                       QString::number(pixel.y())});
+    QTRY_COMPARE(loupeText(), hex(patternColor(screen, pixel.x(), pixel.y())));
     // Each arrow key moves the pointer by one device pixel: one right in all.
     m_session.xdotool({"key", "Up", "Left", "Right", "Right", "Down"});
     const QPoint framed = pixel + QPoint(1, 0);
-    QTRY_COMPARE(shownLoupe()->accessibleName(), hex(patternColor(0, framed.x(), framed.y())));
+    QTRY_COMPARE(loupeText(), hex(patternColor(screen, framed.x(), framed.y())));
     QWidget *loupe = shownLoupe();
 
     // Magnified 8 times, the framed pixel in the middle and its neighbours
@@ -209,9 +217,9 @@ void tst_X11Pick::loupe()
             return MakeColor(c.red(), c.green(), c.blue());
         }());
     };
-    QCOMPARE(block(0, 0), hex(patternColor(0, framed.x(), framed.y())));
-    QCOMPARE(block(-1, 0), hex(patternColor(0, framed.x() - 1, framed.y())));
-    QCOMPARE(block(0, -5), hex(patternColor(0, framed.x(), framed.y() - 5)));
+    QCOMPARE(block(0, 0), hex(patternColor(screen, framed.x(), framed.y())));
+    QCOMPARE(block(-1, 0), hex(patternColor(screen, framed.x() - 1, framed.y())));
+    QCOMPARE(block(0, -5), hex(patternColor(screen, framed.x(), framed.y() - 5)));
     // Nowhere over the pixels it shows, in device pixels.
     const QRect logical = loupe->frameGeometry();
     const QPoint corner = loupe->screen()->geometry().topLeft();
@@ -222,7 +230,7 @@ void tst_X11Pick::loupe()
 
     // Return takes the framed pixel, and the loupe goes.
     m_session.xdotool({"key", "Return"});
-    QTRY_COMPARE(hex(m_chooser->color()), hex(patternColor(0, framed.x(), framed.y())));
+    QTRY_COMPARE(hex(m_chooser->color()), hex(patternColor(screen, framed.x(), framed.y())));
     QTRY_COMPARE(probe(), Free);
     QVERIFY(!shownLoupe());
 }

@@ -58,8 +58,12 @@ void TLoupe::showAt(QScreen *screen, const QPointF &pointer, const QImage &pixel
         x = at.x() - Gap - width();
     if (y + height() > bounds.bottom() + 1)
         y = at.y() - Gap - height();
-    if (this->screen() != screen)
+    if (this->screen() != screen) {
+        // Onto another X screen Qt makes the window anew, unmapped.
+        if (!this->screen()->virtualSiblings().contains(screen))
+            hide();
         setScreen(screen);
+    }
     move(x, y);
     if (!isVisible())
         show();

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -69,6 +70,7 @@ TPointerGrab::TPointerGrab(QObject *parent)
     calls.ungrabKeyboard = [this] { xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME); xcb_flush(m_connection); };
     m_grabs = new TGrabPair(std::move(calls), GrabAttempts, GrabRetryInterval, this);
     connect(m_grabs, &TGrabPair::grabbed, this, &TPointerGrab::grabbed);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { m_monitors.clear(); });
     connect(m_grabs, &TGrabPair::gaveUp, this, [this](TGrabPair::Refused what) {
         emit refused(what == TGrabPair::Refused::Pointer ? heldPointerMessage() : heldKeyboardMessage());
         emit finished(std::nullopt);
@@ -131,6 +133,7 @@ void TPointerGrab::start(QWidget *window)
     }
     m_pressed.reset();
     m_cancelPressed = false;
+    m_monitors.clear();  // monitors may have come and gone since the last pick
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_grabs->start();
 }
@@ -186,14 +189,41 @@ void TPointerGrab::follow(const TPointerPlace &place)
 {
     if (!m_loupe || !m_grabber)
         return;
-    // The loupe is shown on the grab window's X screen only: Qt offers no
-    // way to name another X screen's monitors.
-    if (!place.sameScreen) {
+    QScreen *monitors = monitorsOf(place.root);
+    if (!monitors) {
         m_loupe->hide();
         return;
     }
-    const auto [screen, pointer] = logicalPlace(m_grabber->screen(), place.position);
+    const auto [screen, pointer] = logicalPlace(monitors, place.position);
     m_loupe->showAt(screen, pointer, readAround(m_connection, place, TLoupe::Radius));
+}
+
+QScreen *TPointerGrab::monitorsOf(xcb_window_t root)
+{
+    if (const auto known = m_monitors.find(root); known != m_monitors.end())
+        return known->second;
+    // Qt does not say which X screen a Qt screen is on: a window that is
+    // never shown is made on one monitor of each X screen in turn, until
+    // the X server puts it on this root.
+    QList<QScreen *> tried;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (std::any_of(tried.cbegin(), tried.cend(),
+                        [screen](QScreen *other) { return other->virtualSiblings().contains(screen); }))
+            continue;
+        tried.append(screen);
+        QWindow probe(screen);
+        probe.create();
+        xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(
+            m_connection, xcb_get_geometry(m_connection, xcb_drawable_t(probe.winId())), nullptr);
+        const bool found = geometry && geometry->root == root;
+        std::free(geometry);
+        if (found) {
+            m_monitors[root] = screen;
+            return screen;
+        }
+    }
+    m_monitors[root] = nullptr;
+    return nullptr;
 }
 
 std::optional<TColor> TPointerGrab::pixelAt(const TPointerPlace &place) const
@@ -239,10 +269,8 @@ bool TPointerGrab::nativeEventFilter(const QByteArray &eventType, void *message,
         const auto *motion = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
         if (motion->event != m_window)
             return false;
-        if (auto place = placeOnRoot(m_connection, motion->root, motion->root_x, motion->root_y)) {
-            place->sameScreen = motion->same_screen;
+        if (const auto place = placeOnRoot(m_connection, motion->root, motion->root_x, motion->root_y))
             follow(*place);
-        }
         return true;
     }
     case XCB_KEY_PRESS: {

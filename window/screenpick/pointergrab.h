@@ -12,9 +12,11 @@
 
 #include <xcb/xcb.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
+class QScreen;
 class TGrabPair;
 class TLoupe;
 struct TPointerPlace;
@@ -39,6 +41,7 @@ private:
     void grabbed();
     void keyPressed(xcb_keycode_t keycode);
     void follow(const TPointerPlace &place);
+    QScreen *monitorsOf(xcb_window_t root);
     std::optional<TColor> pixelAt(const TPointerPlace &place) const;
 
     xcb_connection_t *m_connection = nullptr;
@@ -47,6 +50,7 @@ private:
     QPointer<QWidget> m_grabber;
     TGrabPair *m_grabs = nullptr;
     std::unique_ptr<TLoupe> m_loupe;
+    std::map<xcb_window_t, QScreen *> m_monitors;  // one Qt screen of each X screen's root
     std::vector<xcb_keysym_t> m_keysyms;  // the first symbol of each key code
     xcb_keycode_t m_firstKeycode = 0;
     std::optional<TColor> m_pressed;  // read at the press, given at the release

@@ -87,10 +87,7 @@ std::optional<TPointerPlace> queryPointer(xcb_connection_t *connection, xcb_wind
         xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr));
     if (!reply)
         return std::nullopt;
-    auto place = placeOnRoot(connection, reply->root, reply->root_x, reply->root_y);
-    if (place)
-        place->sameScreen = reply->same_screen;
-    return place;
+    return placeOnRoot(connection, reply->root, reply->root_x, reply->root_y);
 }
 
 QImage readAround(xcb_connection_t *connection, const TPointerPlace &place, int radius)

@@ -19,7 +19,6 @@ struct TPointerPlace
     int screen = 0;        ///< the X screen's number
     QPoint position;       ///< device pixels from the screen's corner
     QSize screenSize;      ///< in device pixels
-    bool sameScreen = true;  ///< on the X screen of the window asked about
 };
 
 /// The program's connection to the X server, or null on another platform.
