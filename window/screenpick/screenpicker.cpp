@@ -79,7 +79,12 @@ void TScreenPicker::start(QWidget *window)
 
 void TScreenPicker::cancel()
 {
-    finish(std::nullopt);
+    if (!m_picking)
+        return;
+    // As the picker goes: the portal's prompt, too, is taken down.
+    m_picking = false;
+    m_backend->abandon();
+    emit cancelled();
 }
 
 void TScreenPicker::setAvailability(bool available, const QString &reason)

@@ -41,7 +41,7 @@ public:
     /// Escape or a right click cancels. On X11 the arrow keys also move the pointer and Enter or Space picks. Exactly one of picked() or cancelled() follows. A call while a pick
     /// is running is ignored (that pick's own signal follows); a call while unavailable is cancelled at once.
     void start(QWidget *window);
-    /// Ends a running pick as Escape does; nothing otherwise.
+    /// Ends a running pick as Escape does, cancelled() following; nothing otherwise.
     void cancel();
 
 signals:
