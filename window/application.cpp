@@ -61,11 +61,12 @@ std::vector<THeldMessage> heldMessages;
 
 // Qt 6.4 looks for "flatpak-info" in the runtime folder while it starts,
 // and without a usable XDG_RUNTIME_DIR it creates $TMPDIR/runtime-$USER for
-// that. While it starts, its temporary folder lies under /dev/null, where
-// nothing can be created; a usable runtime folder is not affected.
+// that. Its temporary folder lies under /dev/null, where nothing can be
+// created; a usable runtime folder is not affected. It is set before Qt
+// starts and stays so: putting it back would change the environment while
+// Qt's threads (the X11 event reader, D-Bus) may read it, and the program
+// writes no temporary file and starts no other program.
 constexpr char startTempFolder[] = "/dev/null";
-QByteArray savedTempFolder;
-bool tempFolderWasSet = false;
 
 void holdStartMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
@@ -90,18 +91,12 @@ int &startArguments(int argc, char **argv)
     if (argc > 0 && argv[0])
         qtArgv[0] = argv[0];
     previousHandler = qInstallMessageHandler(holdStartMessage);
-    tempFolderWasSet = qEnvironmentVariableIsSet("TMPDIR");
-    savedTempFolder = qgetenv("TMPDIR");
     qputenv("TMPDIR", startTempFolder);
     return qtArgc;
 }
 
 void finishStart()
 {
-    if (tempFolderWasSet)
-        qputenv("TMPDIR", savedTempFolder);
-    else
-        qunsetenv("TMPDIR");
     qInstallMessageHandler(previousHandler);
     std::vector<THeldMessage> held;
     {
