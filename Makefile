@@ -12,7 +12,8 @@ PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-p
            fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
            desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n \
-           x11-utils locales xdg-desktop-portal xdg-desktop-portal-gnome python3-dbusmock
+           x11-utils x11-xserver-utils locales libxcb-randr0-dev xdg-desktop-portal xdg-desktop-portal-gnome \
+           python3-dbusmock
 
 .PHONY: all deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
 
@@ -81,6 +82,7 @@ screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
 	scripts/screenshot.sh $(BUILD) docs/chooser.png chooser
 	scripts/screenshot.sh $(BUILD) docs/copymenu.png copymenu
+	scripts/screenshot.sh $(BUILD) docs/loupe.png loupe
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -134,10 +134,17 @@ class TXSession : public TSession
 {
 public:
     explicit TXSession(const QString &screen = QStringLiteral("1280x800x24"))
+        : TXSession(QStringList{screen})
+    {
+    }
+    /// One X screen for each size given, numbered 0, 1 ... in that order.
+    explicit TXSession(const QStringList &screens)
     {
         // -displayfd writes the number of a free display once it listens.
-        m_display = startAndReadLine(m_server, QStringLiteral("Xvfb"),
-                                     {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"});
+        QStringList arguments{"-displayfd", "1", "-nolisten", "tcp"};
+        for (int i = 0; i < screens.size(); ++i)
+            arguments << QStringLiteral("-screen") << QString::number(i) << screens.at(i);
+        m_display = startAndReadLine(m_server, QStringLiteral("Xvfb"), arguments);
     }
     ~TXSession() override { stop(m_server); }
 

@@ -73,6 +73,16 @@ void TColorChooser::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
+void TColorChooser::hideEvent(QHideEvent *event)
+{
+    // Closed by the window manager, or by any other way, in the middle of a
+    // pick: the pick ends and lets go of the pointer and the keyboard, and
+    // the next opening starts without its message.
+    m_picker->cancel();
+    showPickMessage(QString());
+    QDialog::hideEvent(event);
+}
+
 void TColorChooser::showPickerAvailability()
 {
     const bool available = m_picker->isAvailable();

@@ -41,6 +41,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
@@ -101,7 +102,7 @@ private:
     QWidget *m_previewBox = nullptr;
     QPushButton *m_add = nullptr;
     QPushButton *m_pick = nullptr;
-    TScreenPicker *m_picker = nullptr;
     QLabel *m_pickMessage = nullptr;
+    TScreenPicker *m_picker = nullptr;
     QWidget *m_buttons = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "pointergrab.h"
 #include "portalpick.h"
+#include "x11screens.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -22,8 +23,10 @@ TScreenPicker::TScreenPicker(Method method, QObject *parent)
 {
     if (method == Method::Automatic) {
         const QString platform = QGuiApplication::platformName();
+        // Under XWayland an X11 grab sees neither the pointer over Wayland
+        // windows nor their pixels: there the portal is asked, as on Wayland.
         if (platform == QLatin1String("xcb"))
-            method = Method::PointerGrab;
+            method = isXWayland(x11Connection()) ? Method::Portal : Method::PointerGrab;
         else if (platform.startsWith(QLatin1String("wayland")))
             method = Method::Portal;
     }
@@ -87,6 +90,7 @@ void TScreenPicker::cancel()
 {
     if (!m_picking)
         return;
+    // As the picker goes: the portal's prompt, too, is taken down.
     m_picking = false;
     m_backend->abandon();
     emit cancelled(QStringLiteral("色の取得を取り消しました"));

@@ -1,7 +1,8 @@
 // Picking one pixel's exact colour from anywhere on the screen. On X11 the
 // pointer and keyboard are grabbed by a small window outside the screen and
-// the pixel under a left click is read from the X server. On Wayland the
-// desktop is asked through the XDG desktop portal's Screenshot.PickColor
+// the pixel under a left click is read from the X server, with a loupe
+// beside the pointer. On Wayland, and under XWayland, whose grab cannot
+// reach Wayland windows, the desktop is asked through the XDG desktop portal's Screenshot.PickColor
 // request on the session bus; whether the portal offers it is checked
 // without blocking, and picking stays unavailable until it has answered.
 // Elsewhere picking is unavailable, and the reason is given for a tooltip.

@@ -109,7 +109,9 @@ public slots:
 private:
     QPoint device(QWidget *widget) const;
     void click(const QPoint &at, const QString &button = QStringLiteral("1"));
-    bool grabbed() const { return QWidget::mouseGrabber() && QWidget::keyboardGrabber(); }
+    // Asked of the X server by another client: Qt's own view may be wrong.
+    QString probe() const { return m_session.run(QStringLiteral(XCLIENT), {QStringLiteral("probe")}); }
+    bool grabbed() const { return probe() == QLatin1String("pointer 1 keyboard 1"); }
     void verifyReleased();
     bool startPortal(QProcess &portal, const QStringList &arguments);
 
@@ -163,7 +165,7 @@ void tst_ScreenPick::click(const QPoint &at, const QString &button)
 
 void tst_ScreenPick::verifyReleased()
 {
-    QTRY_VERIFY(!QWidget::mouseGrabber() && !QWidget::keyboardGrabber());
+    QTRY_COMPARE(probe(), QStringLiteral("pointer 0 keyboard 0"));
     // The X server sends clicks to the window under the pointer again.
     QSignalSpy probed(m_probe, &QPushButton::clicked);
     click(device(m_probe));
@@ -235,8 +237,6 @@ void tst_ScreenPick::picksTheExactPixel()
 
 void tst_ScreenPick::picksWithTheKeyboard()
 {
-    if (!qFuzzyCompare(m_window.screen()->devicePixelRatio(), 1.0))
-        QSKIP("an arrow key moves the pointer by one device-independent pixel");
     const QPoint map = findMap(m_session.screenshot());
     QVERIFY2(map.x() >= 0, "the map is not on the screen");
     TScreenPicker picker;
@@ -436,7 +436,7 @@ void tst_ScreenPick::portalPick()
     // Nothing more arrives, and no grab was taken.
     QTest::qWait(200);
     QCOMPARE(picked.count() + cancelled.count(), 1);
-    QVERIFY(!QWidget::mouseGrabber());
+    QCOMPARE(probe(), QStringLiteral("pointer 0 keyboard 0"));
     stop(portal);
 }
 
