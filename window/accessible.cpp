@@ -4,23 +4,77 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHash>
+#include <QLineEdit>
 #include <QPointer>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
+// Qt keeps the keys and the mouse from a window behind a modal dialog, but
+// an assistive technology calls the interfaces directly: each one that acts
+// asks first whether a modal dialog of another window is open.
+bool blockedByModal(const QWidget *widget)
+{
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !widget)
+        return false;
+    const QWidget *window = widget->window();
+    // The modal dialog itself, and the windows it owns, take input.
+    for (const QWidget *owner = window; owner; owner = owner->parentWidget())
+        if (owner == modal)
+            return false;
+    if (modal->windowModality() != Qt::WindowModal)
+        return true;
+    // A window-modal dialog blocks only the windows that own it.
+    for (const QWidget *owner = modal->parentWidget(); owner; owner = owner->parentWidget())
+        if (owner->window() == window)
+            return true;
+    return false;
+}
+
+// A control whose actions (focus, menu, its own) do nothing while a modal
+// dialog holds its window.
+class TControlAccessible : public QAccessibleWidget
+{
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+
+    void doAction(const QString &actionName) override
+    {
+        if (acts())
+            QAccessibleWidget::doAction(actionName);
+    }
+
+protected:
+    bool acts() const { return !blockedByModal(widget()); }
+};
+
+// A number asked for as a double, clamped before any conversion to int
+// could wrap it; NaN names no number at all.
+std::optional<int> clampedNumber(const QVariant &value, int minimum, int maximum)
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || std::isnan(number))
+        return std::nullopt;
+    return int(std::lround(std::clamp(number, double(minimum), double(maximum))));
+}
+
 // A slider as a value that an assistive technology may set.
-class TScrollBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+class TScrollBarAccessible : public TControlAccessible, public QAccessibleValueInterface
 {
 public:
     explicit TScrollBarAccessible(TScrollBar *slider)
-        : QAccessibleWidget(slider, QAccessible::ScrollBar)
+        : TControlAccessible(slider, QAccessible::ScrollBar)
     {
     }
 
@@ -43,16 +97,12 @@ public:
     QVariant minimumValue() const override { return slider()->minimum(); }
     QVariant minimumStepSize() const override { return slider()->singleStep(); }
 
-    // Clamped as a number, before any conversion to int could wrap it; NaN
-    // names no position at all.
     void setCurrentValue(const QVariant &value) override
     {
-        bool ok = false;
-        const double number = value.toDouble(&ok);
-        if (!ok || std::isnan(number))
+        if (!acts())
             return;
-        const double clamped = std::clamp(number, double(slider()->minimum()), double(slider()->maximum()));
-        slider()->setPosition(int(std::lround(clamped)));
+        if (const auto position = clampedNumber(value, slider()->minimum(), slider()->maximum()))
+            slider()->setPosition(*position);
     }
 
 private:
@@ -60,14 +110,15 @@ private:
 };
 
 // An edit box as text that an assistive technology reads, selects and
-// edits; every offset is checked against the text first.
-class TEditAccessible : public QAccessibleWidget,
+// edits; every offset is checked against the text first. Qt's own would pad
+// the text with spaces up to any offset it is given, up to 2^31 - 1.
+class TEditAccessible : public TControlAccessible,
                         public QAccessibleTextInterface,
                         public QAccessibleEditableTextInterface
 {
 public:
-    explicit TEditAccessible(TEdit *edit)
-        : QAccessibleWidget(edit, QAccessible::EditableText)
+    explicit TEditAccessible(QLineEdit *edit)
+        : TControlAccessible(edit, QAccessible::EditableText)
     {
     }
 
@@ -89,6 +140,8 @@ public:
 
     void setText(QAccessible::Text kind, const QString &text) override
     {
+        if (!acts())
+            return;
         if (kind == QAccessible::Value)
             edit()->setText(text);
         else
@@ -116,19 +169,19 @@ public:
     void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
     void removeSelection(int selectionIndex) override
     {
-        if (selectionIndex == 0)
+        if (selectionIndex == 0 && acts())
             edit()->deselect();
     }
     void setSelection(int selectionIndex, int startOffset, int endOffset) override
     {
-        if (selectionIndex == 0 && isOffset(startOffset) && isOffset(endOffset))
+        if (selectionIndex == 0 && acts() && isOffset(startOffset) && isOffset(endOffset))
             edit()->setSelection(startOffset, endOffset - startOffset);
     }
 
     int cursorPosition() const override { return edit()->cursorPosition(); }
     void setCursorPosition(int position) override
     {
-        if (isOffset(position))
+        if (acts() && isOffset(position))
             edit()->setCursorPosition(position);
     }
 
@@ -140,8 +193,8 @@ public:
     }
     int characterCount() const override { return int(edit()->text().size()); }
 
-    // Measured from the text's left edge: the box never scrolls, since the
-    // longest text it is given fits its designed width.
+    // Measured from the text's left edge, where a box shows the text the
+    // program sets in it.
     QRect characterRect(int offset) const override
     {
         if (!isRange(offset, offset + 1))
@@ -160,7 +213,7 @@ public:
     }
     void scrollToSubstring(int startIndex, int endIndex) override
     {
-        if (!isRange(startIndex, endIndex))
+        if (!acts() || !isRange(startIndex, endIndex))
             return;
         edit()->setCursorPosition(endIndex);
         edit()->setCursorPosition(startIndex);
@@ -173,22 +226,22 @@ public:
 
     void deleteText(int startOffset, int endOffset) override
     {
-        if (isRange(startOffset, endOffset))
+        if (acts() && isRange(startOffset, endOffset))
             edit()->setText(edit()->text().remove(startOffset, endOffset - startOffset));
     }
     void insertText(int offset, const QString &text) override
     {
-        if (isOffset(offset))
+        if (acts() && isOffset(offset))
             edit()->setText(edit()->text().insert(offset, text));
     }
     void replaceText(int startOffset, int endOffset, const QString &text) override
     {
-        if (isRange(startOffset, endOffset))
+        if (acts() && isRange(startOffset, endOffset))
             edit()->setText(edit()->text().replace(startOffset, endOffset - startOffset, text));
     }
 
 private:
-    TEdit *edit() const { return static_cast<TEdit *>(widget()); }
+    QLineEdit *edit() const { return static_cast<QLineEdit *>(widget()); }
     bool isOffset(int offset) const { return offset >= 0 && offset <= characterCount(); }
     bool isRange(int start, int end) const { return isOffset(start) && isOffset(end) && start <= end; }
 
@@ -284,7 +337,7 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
     void doAction(const QString &actionName) override
     {
-        if (actionName == toggleAction() && isValid() && !isSelected())
+        if (actionName == toggleAction() && isValid() && !blockedByModal(m_list) && !isSelected())
             selectRow(m_list, m_row);
     }
 
@@ -304,11 +357,11 @@ private:
 
 // The list as a one-column table whose rows are the names; its children are
 // the rows, made when first asked for and kept until the list goes.
-class TListBoxAccessible : public QAccessibleWidget, public QAccessibleTableInterface
+class TListBoxAccessible : public TControlAccessible, public QAccessibleTableInterface
 {
 public:
     explicit TListBoxAccessible(TListBox *list)
-        : QAccessibleWidget(list, QAccessible::List)
+        : TControlAccessible(list, QAccessible::List)
     {
     }
 
@@ -382,7 +435,7 @@ public:
     {
         return isRow(row) && list()->selectionModel()->isRowSelected(row, list()->rootIndex());
     }
-    bool selectRow(int row) override { return isRow(row) && TListRowAccessible::selectRow(list(), row); }
+    bool selectRow(int row) override { return acts() && isRow(row) && TListRowAccessible::selectRow(list(), row); }
     bool selectColumn(int) override { return false; }
     // A single-selection list keeps its one selected row.
     bool unselectRow(int) override { return false; }
@@ -403,16 +456,155 @@ private:
     mutable QHash<int, QAccessible::Id> m_rows;
 };
 
+// A push button that an assistive technology presses; the click comes from
+// the event loop, so that the call returns before a modal dialog it opens.
+class TButtonAccessible : public TControlAccessible
+{
+public:
+    explicit TButtonAccessible(QAbstractButton *button)
+        : TControlAccessible(button, QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name && button()->accessibleName().isEmpty())
+            return QString(button()->text()).remove(QLatin1Char('&'));
+        return TControlAccessible::text(kind);
+    }
+
+    QStringList actionNames() const override { return QStringList(pressAction()) + TControlAccessible::actionNames(); }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+    void doAction(const QString &actionName) override
+    {
+        if (!acts() || !button()->isEnabled())
+            return;
+        if (actionName == pressAction())
+            button()->animateClick();
+        else
+            TControlAccessible::doAction(actionName);
+    }
+
+private:
+    QAbstractButton *button() const { return static_cast<QAbstractButton *>(widget()); }
+};
+
+// A number box as a value, its text as its line edit's (checked the same
+// way), and a step up and down. Qt's own converts any value it is sent to
+// int, so that 1e308 or 2^40 becomes 0.
+class TSpinBoxAccessible : public TControlAccessible,
+                           public QAccessibleValueInterface,
+                           public QAccessibleTextInterface,
+                           public QAccessibleEditableTextInterface
+{
+public:
+    explicit TSpinBoxAccessible(QSpinBox *box)
+        : TControlAccessible(box, QAccessible::SpinBox)
+    {
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        if (type == QAccessible::TextInterface && line())
+            return static_cast<QAccessibleTextInterface *>(this);
+        if (type == QAccessible::EditableTextInterface && line())
+            return static_cast<QAccessibleEditableTextInterface *>(this);
+        return TControlAccessible::interface_cast(type);
+    }
+
+    // The line edit is part of the box, not a child of its own.
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return box()->text();
+        return TControlAccessible::text(kind);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = TControlAccessible::state();
+        state.editable = !box()->isReadOnly();
+        state.readOnly = box()->isReadOnly();
+        return state;
+    }
+
+    QVariant currentValue() const override { return box()->value(); }
+    QVariant maximumValue() const override { return box()->maximum(); }
+    QVariant minimumValue() const override { return box()->minimum(); }
+    QVariant minimumStepSize() const override { return box()->singleStep(); }
+    void setCurrentValue(const QVariant &value) override
+    {
+        if (!acts())
+            return;
+        if (const auto number = clampedNumber(value, box()->minimum(), box()->maximum()))
+            box()->setValue(*number);
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{QAccessibleActionInterface::increaseAction(), QAccessibleActionInterface::decreaseAction()}
+            + TControlAccessible::actionNames();
+    }
+    void doAction(const QString &actionName) override
+    {
+        if (!acts())
+            return;
+        if (actionName == QAccessibleActionInterface::increaseAction())
+            box()->stepUp();
+        else if (actionName == QAccessibleActionInterface::decreaseAction())
+            box()->stepDown();
+        else
+            TControlAccessible::doAction(actionName);
+    }
+
+    // The text, read and edited through the line edit's own interface.
+    void selection(int index, int *start, int *end) const override { lineText()->selection(index, start, end); }
+    int selectionCount() const override { return lineText()->selectionCount(); }
+    void addSelection(int start, int end) override { lineText()->addSelection(start, end); }
+    void removeSelection(int index) override { lineText()->removeSelection(index); }
+    void setSelection(int index, int start, int end) override { lineText()->setSelection(index, start, end); }
+    int cursorPosition() const override { return lineText()->cursorPosition(); }
+    void setCursorPosition(int position) override { lineText()->setCursorPosition(position); }
+    QString text(int start, int end) const override { return lineText()->text(start, end); }
+    int characterCount() const override { return lineText()->characterCount(); }
+    QRect characterRect(int offset) const override { return lineText()->characterRect(offset); }
+    int offsetAtPoint(const QPoint &point) const override { return lineText()->offsetAtPoint(point); }
+    void scrollToSubstring(int start, int end) override { lineText()->scrollToSubstring(start, end); }
+    QString attributes(int offset, int *start, int *end) const override { return lineText()->attributes(offset, start, end); }
+    void deleteText(int start, int end) override { editable()->deleteText(start, end); }
+    void insertText(int offset, const QString &inserted) override { editable()->insertText(offset, inserted); }
+    void replaceText(int start, int end, const QString &replaced) override { editable()->replaceText(start, end, replaced); }
+
+private:
+    QSpinBox *box() const { return static_cast<QSpinBox *>(widget()); }
+    QLineEdit *line() const { return box()->findChild<QLineEdit *>(); }
+    QAccessibleInterface *lineInterface() const { return QAccessible::queryAccessibleInterface(line()); }
+    QAccessibleTextInterface *lineText() const { return lineInterface()->textInterface(); }
+    QAccessibleEditableTextInterface *editable() const { return lineInterface()->editableTextInterface(); }
+};
+
 QAccessibleInterface *controlAccessible(const QString &className, QObject *object)
 {
     if (!object || !object->isWidgetType())
         return nullptr;
     if (className == QLatin1String("TScrollBar"))
         return new TScrollBarAccessible(static_cast<TScrollBar *>(object));
-    if (className == QLatin1String("TEdit"))
-        return new TEditAccessible(static_cast<TEdit *>(object));
+    // Every line edit and number box of the program, the chooser's too.
+    if (className == QLatin1String("QLineEdit"))
+        return new TEditAccessible(static_cast<QLineEdit *>(object));
+    if (className == QLatin1String("QSpinBox"))
+        return new TSpinBoxAccessible(static_cast<QSpinBox *>(object));
     if (className == QLatin1String("TListBox"))
         return new TListBoxAccessible(static_cast<TListBox *>(object));
+    if (className == QLatin1String("TButton"))
+        return new TButtonAccessible(static_cast<TButton *>(object));
     return nullptr;
 }
 
