@@ -472,10 +472,12 @@ void TColorChooser::createColourField()
 {
     m_field = new THueSaturationField(this);
     m_field->setObjectName(QStringLiteral("hueSaturationField"));
-    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度(&F):"));
+    // The field and the bar are HSV's saturation and value, the boxes HSL's
+    // saturation and lightness: each caption says which.
+    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度 (HSV)(&F):"));
     m_brightness = new TBrightnessBar(this);
     m_brightness->setObjectName(QStringLiteral("brightnessBar"));
-    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ(&V)"));
+    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ (HSV)(&V)"));
     connect(m_field, &THueSaturationField::picked, this, [this](int hue, int saturation) {
         m_colour.pickHueSaturation(hue, saturation);
         refresh();
@@ -489,7 +491,7 @@ void TColorChooser::createColourField()
 void TColorChooser::createNumbers()
 {
     const auto box = [this](const char *name, int maximum, const QString &suffix) {
-        auto *spin = new QSpinBox(this);
+        auto *spin = new TNumberBox(this);
         spin->setObjectName(QString::fromLatin1(name));
         spin->setRange(0, maximum);
         spin->setSuffix(suffix);
@@ -508,8 +510,8 @@ void TColorChooser::createNumbers()
     m_numbers = new QGridLayout;
     const std::pair<QSpinBox *, QString> boxes[] = {
         {m_hue, QStringLiteral("色相(&E):")},   {m_red, QStringLiteral("赤(&R):")},
-        {m_saturation, QStringLiteral("彩度(&S):")}, {m_green, QStringLiteral("緑(&G):")},
-        {m_lightness, QStringLiteral("明度(&L):")}, {m_blue, QStringLiteral("青(&U):")},
+        {m_saturation, QStringLiteral("彩度 (HSL)(&S):")}, {m_green, QStringLiteral("緑(&G):")},
+        {m_lightness, QStringLiteral("明度 (HSL)(&L):")}, {m_blue, QStringLiteral("青(&U):")},
     };
     for (int i = 0; i < 6; ++i) {
         const auto &[spin, caption] = boxes[i];
