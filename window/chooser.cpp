@@ -3,10 +3,10 @@
 #include "controls.h"
 #include "nearest.h"
 #include "screenpicker.h"
+#include "x11dialog.h"
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QTimerEvent>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -432,6 +432,15 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
 
     setColor(m_original);
     m_field->setFocus();
+
+    // A window manager frames the chooser after it first shows: the outer
+    // rectangle, frame included, is placed once more when the frame is known.
+    connect(new TFrameWatch(this), &TFrameWatch::framed, this, [this] {
+        if (m_framedPlaced || !isVisible())
+            return;
+        m_framedPlaced = true;
+        place(true);
+    });
 }
 
 void TColorChooser::createBasicColours()
@@ -779,30 +788,11 @@ void TColorChooser::pickCustomSlot(int slot)
 void TColorChooser::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    m_monitor = QRect();
+    if (m_shown)
+        return;
+    m_shown = true;
+    AskForMoveAndCloseOnly(this);
     place();
-    m_frameChecks = 0;
-    m_frameTimer.start(FrameCheckInterval, this);
-}
-
-void TColorChooser::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() != m_frameTimer.timerId()) {
-        QDialog::timerEvent(event);
-        return;
-    }
-    // No event tells when a window manager has framed the chooser, so the
-    // frame is looked for a few times after it is shown. Once it is there the
-    // position is asked for once more, even where Qt believes it holds: a
-    // window manager that framed the chooser late may have kept its own.
-    if (!isVisible() || ++m_frameChecks >= FrameChecks) {
-        m_frameTimer.stop();
-        return;
-    }
-    const bool framed = frameGeometry() != geometry();
-    place(framed);
-    if (framed)
-        m_frameTimer.stop();
 }
 
 bool TColorChooser::event(QEvent *event)
@@ -815,15 +805,10 @@ bool TColorChooser::event(QEvent *event)
         setWindowState(windowState() & ~Qt::WindowMinimized);
         activateWindow();
     }
-    // A window manager adds its frame after the first placement, and Qt
-    // learns its size only when asked: when the chooser has moved or been
-    // activated, the outer rectangle is placed again if it is not in place.
-    if ((event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) && isVisible())
-        place();
     return handled;
 }
 
-void TColorChooser::place(bool again)
+void TColorChooser::place(bool framed)
 {
     // Placed on the whole monitor of the active window (or of the owner)
     // when the chooser starts, its work area aside; only the position changes.
@@ -838,7 +823,9 @@ void TColorChooser::place(bool again)
     }
     const QRect frame = frameGeometry();
     const QPoint target = TColorDialog::chooserPosition(m_monitor, frame.size());
-    if (again && windowHandle())
+    // Once framed, the position is asked for by the frame's corner even where
+    // Qt believes it holds: the window manager may have kept its own.
+    if (framed && windowHandle())
         windowHandle()->setFramePosition(target);
     else if (frame.topLeft() != target)
         move(target);

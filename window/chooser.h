@@ -11,7 +11,6 @@
 #include "choosercolour.h"
 #include "colordialog.h"
 
-#include <QBasicTimer>
 #include <QDialog>
 
 class QFrame;
@@ -42,7 +41,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
 
 private:
     void createBasicColours();
@@ -61,7 +59,7 @@ private:
     void addCustomColor();
     void pickCustomSlot(int slot);
     void refresh();
-    void place(bool again = false);
+    void place(bool framed = false);
 
     TChooserColour m_colour;
     TColor m_original = 0;
@@ -69,11 +67,10 @@ private:
     int m_nextSlot = 0;
     bool m_refreshing = false;
     QRect m_monitor;
-    // The frame is looked for every 50 ms for two seconds after showing.
-    static constexpr int FrameCheckInterval = 50;
-    static constexpr int FrameChecks = 40;
-    QBasicTimer m_frameTimer;
-    int m_frameChecks = 0;
+    // Placed when first shown, and once more by the outer rectangle when the
+    // window manager has framed it; from then on it stays where it is put.
+    bool m_shown = false;
+    bool m_framedPlaced = false;
 
     TSwatchGrid *m_basic = nullptr;
     TSwatchGrid *m_customGrid = nullptr;
