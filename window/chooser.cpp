@@ -435,11 +435,11 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
 
     // A window manager frames the chooser after it first shows: the outer
     // rectangle, frame included, is placed once more when the frame is known.
-    connect(new TFrameWatch(this), &TFrameWatch::framed, this, [this] {
+    connect(new TFrameWatch(this), &TFrameWatch::framed, this, [this](const QMargins &frame) {
         if (m_framedPlaced || !isVisible())
             return;
         m_framedPlaced = true;
-        place(true);
+        place(frame);
     });
 }
 
@@ -808,7 +808,7 @@ bool TColorChooser::event(QEvent *event)
     return handled;
 }
 
-void TColorChooser::place(bool framed)
+void TColorChooser::place(const QMargins &frame)
 {
     // Placed on the whole monitor of the active window (or of the owner)
     // when the chooser starts, its work area aside; only the position changes.
@@ -821,14 +821,18 @@ void TColorChooser::place(bool framed)
             return;
         m_monitor = screen->geometry();
     }
-    const QRect frame = frameGeometry();
-    const QPoint target = TColorDialog::chooserPosition(m_monitor, frame.size());
-    // Once framed, the position is asked for by the frame's corner even where
-    // Qt believes it holds: the window manager may have kept its own.
-    if (framed && windowHandle())
-        windowHandle()->setFramePosition(target);
-    else if (frame.topLeft() != target)
-        move(target);
+    if (frame.isNull()) {
+        const QRect outer = frameGeometry();
+        const QPoint target = TColorDialog::chooserPosition(m_monitor, outer.size());
+        if (outer.topLeft() != target)
+            move(target);
+        return;
+    }
+    // Framed: the outer size by the window manager's own extents, which Qt
+    // may not know yet, and the frame's corner asked for, even where Qt
+    // believes it holds: the window manager may have kept its own.
+    if (windowHandle())
+        windowHandle()->setFramePosition(TColorDialog::chooserPosition(m_monitor, size().grownBy(frame)));
 }
 
 #include "chooser.moc"

@@ -12,6 +12,7 @@
 #include "colordialog.h"
 
 #include <QDialog>
+#include <QMargins>
 
 class QFrame;
 class QGridLayout;
@@ -59,7 +60,8 @@ private:
     void addCustomColor();
     void pickCustomSlot(int slot);
     void refresh();
-    void place(bool framed = false);
+    /// By the outer rectangle: Qt's idea of it, or inside and frame.
+    void place(const QMargins &frame = QMargins());
 
     TChooserColour m_colour;
     TColor m_original = 0;

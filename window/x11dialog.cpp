@@ -31,7 +31,7 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 }
 
 /// A window property read as bytes; empty when it is not there.
-QByteArray property(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
+QByteArray windowProperty(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
 {
     xcb_get_property_reply_t *reply = xcb_get_property_reply(
         connection, xcb_get_property(connection, 0, window, name, type, 0, 1024), nullptr);
@@ -46,13 +46,13 @@ QByteArray property(xcb_connection_t *connection, xcb_window_t window, xcb_atom_
 /// The running window manager's name, as it announces itself.
 QByteArray windowManagerName(xcb_connection_t *connection, xcb_window_t root)
 {
-    const QByteArray check = property(connection, root, internAtom(connection, "_NET_SUPPORTING_WM_CHECK"),
+    const QByteArray check = windowProperty(connection, root, internAtom(connection, "_NET_SUPPORTING_WM_CHECK"),
                                       XCB_ATOM_WINDOW);
     if (check.size() < int(sizeof(xcb_window_t)))
         return QByteArray();
     xcb_window_t manager = 0;
     std::memcpy(&manager, check.constData(), sizeof manager);
-    return property(connection, manager, internAtom(connection, "_NET_WM_NAME"),
+    return windowProperty(connection, manager, internAtom(connection, "_NET_WM_NAME"),
                     internAtom(connection, "UTF8_STRING"));
 }
 
@@ -119,7 +119,21 @@ bool TFrameWatch::nativeEventFilter(const QByteArray &eventType, void *message, 
         || notify->state != XCB_PROPERTY_NEW_VALUE)
         return false;
     m_reported = true;
-    // Qt reads the new extents from this same event; framed() comes after.
-    QTimer::singleShot(0, this, &TFrameWatch::framed);
+    QTimer::singleShot(0, this, &TFrameWatch::readExtents);
     return false;
+}
+
+void TFrameWatch::readExtents()
+{
+    xcb_connection_t *connection = x11Connection();
+    if (!connection || !m_window || !m_window->internalWinId())
+        return;
+    // Left, right, top, bottom.
+    const QByteArray value = windowProperty(connection, xcb_window_t(m_window->internalWinId()), m_extentsAtom,
+                                      XCB_ATOM_CARDINAL);
+    std::array<uint32_t, 4> extents{};
+    if (value.size() != int(sizeof extents))
+        return;
+    std::memcpy(extents.data(), value.constData(), sizeof extents);
+    emit framed(QMargins(int(extents[0]), int(extents[2]), int(extents[1]), int(extents[3])));
 }

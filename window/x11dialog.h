@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 
@@ -17,10 +18,10 @@ class QWidget;
 /// list starts with a toolbar's, the one type it offers neither for.
 void AskForMoveAndCloseOnly(QWidget *dialog);
 
-/// Emits framed() once, from the event loop, after the window manager has
-/// told the extents of the frame it put around the window (the
-/// _NET_FRAME_EXTENTS property): by then Qt knows the window's outer
-/// rectangle.
+/// Emits framed() once, from the event loop, with the extents of the frame
+/// that the window manager put around the window, when it has told them (the
+/// _NET_FRAME_EXTENTS property). They are read here, not asked of Qt, which
+/// may not know them yet.
 class TFrameWatch : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -33,9 +34,11 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 signals:
-    void framed();
+    void framed(const QMargins &extents);
 
 private:
+    void readExtents();
+
     QPointer<QWidget> m_window;
     quint32 m_extentsAtom = 0;
     bool m_reported = false;

@@ -199,8 +199,10 @@ void tst_Desktop::chooserUnderWindowManager()
     QTRY_VERIFY(shown(window));
     QCOMPARE(outer().size(), size);
 
-    // Placed once: the window manager moves it, and it stays there.
-    x.run(QStringLiteral("wmctrl"), {"-i", "-r", chooser, "-e", "0,100,50,-1,-1"});
+    // Placed once: the window manager moves it, and it stays there. (Gravity
+    // 1, north-west: the frame's corner goes to 100, 50, whatever gravity
+    // the window has.)
+    x.run(QStringLiteral("wmctrl"), {"-i", "-r", chooser, "-e", "1,100,50,-1,-1"});
     QTRY_COMPARE(outer().topLeft(), QPoint(100, 50));
     QTest::qWait(3000);
     QCOMPARE(outer().topLeft(), QPoint(100, 50));
