@@ -1,9 +1,11 @@
 #include "application.h"
 
+#include "controls.h"
+
 #include <QLoggingCategory>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QProxyStyle>
+#include <QRegularExpression>
 #include <QStyleFactory>
 #include <QTranslator>
 
@@ -153,7 +155,7 @@ void finishStart()
         if (message.text.contains(QLatin1String(startTempFolder)))
             continue;
         passMessage(message.type, QMessageLogContext(message.file, message.line, message.function, message.category),
-                        message.text);
+                    message.text);
     }
 }
 
@@ -219,8 +221,23 @@ void TApplication::showException(std::exception_ptr error)
     box.exec();
 }
 
+namespace {
+
+// Raises the exception that a nested handler left, if any.
+void raiseCarriedException()
+{
+    if (carried)
+        std::rethrow_exception(std::exchange(carried, nullptr));
+}
+
+} // namespace
+
 void RunHandler(const std::function<void()> &handler)
 {
+    // Only a handler run here can leave an exception to carry, so the
+    // controls need the check from the first run on.
+    static const bool checked = (SetAfterSignalCheck(raiseCarriedException), true);
+    Q_UNUSED(checked);
     ++handlerDepth;
     try {
         handler();
@@ -235,8 +252,3 @@ void RunHandler(const std::function<void()> &handler)
     }
 }
 
-void RaiseCarriedException()
-{
-    if (carried)
-        std::rethrow_exception(std::exchange(carried, nullptr));
-}

@@ -1,0 +1,638 @@
+// The colour chooser opened by "ダイアログ": what it is given, what it shows,
+// what OK and Cancel leave behind, custom colours across openings, the
+// grids, the hue/saturation/lightness boxes, typed colours, placement.
+#include "windowtest.h"
+
+#include "colorchooser.h"
+#include "colordialog.h"
+#include "placement.h"
+#include "screenpicker.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace {
+
+/// Clicks "ダイアログ" and runs action on the open chooser; action must close it.
+void withChooser(const TTestForm &form, const std::function<void(TColorChooser &)> &action)
+{
+    bool ran = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        auto *chooser = qobject_cast<TColorChooser *>(QApplication::activeModalWidget());
+        QVERIFY(chooser);
+        // The offscreen platform leaves the focus with the main window.
+        chooser->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), chooser);
+        ran = true;
+        action(*chooser);
+        if (chooser->isVisible()) {  // a failed check must not leave it open
+            chooser->reject();
+            QFAIL("the chooser was left open");
+        }
+    });
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QVERIFY(ran);
+}
+
+void typeColor(TColorChooser &chooser, int red, int green, int blue)
+{
+    const std::pair<const char *, int> entries[] = {{"red", red}, {"green", green}, {"blue", blue}};
+    for (const auto &[name, value] : entries) {
+        auto *box = chooser.findChild<QSpinBox *>(QString::fromLatin1(name));
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, QString::number(value));
+    }
+}
+
+void press(TColorChooser &chooser, const char *button)
+{
+    QTest::mouseClick(chooser.findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+
+QList<int> spinValues(TColorChooser &chooser, const char *first = "red", const char *second = "green",
+                      const char *third = "blue")
+{
+    return {chooser.findChild<QSpinBox *>(first)->value(), chooser.findChild<QSpinBox *>(second)->value(),
+            chooser.findChild<QSpinBox *>(third)->value()};
+}
+
+QList<int> components(const QString &html)
+{
+    const QColor color = QColor::fromString(html);
+    return {color.red(), color.green(), color.blue()};
+}
+
+QString swatchName(TColorChooser &chooser, const char *slot)
+{
+    return chooser.findChild<QAbstractButton *>(QString::fromLatin1(slot))->accessibleName();
+}
+
+QList<QAbstractButton *> cells(TColorChooser &chooser, const char *grid)
+{
+    return chooser.findChild<QWidget *>(QString::fromLatin1(grid))->findChildren<QAbstractButton *>();
+}
+
+void typeInto(QWidget *box, const QString &text)
+{
+    box->setFocus();
+    if (auto *spin = qobject_cast<QSpinBox *>(box))
+        spin->selectAll();
+    else
+        qobject_cast<QLineEdit *>(box)->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+} // namespace
+
+class tst_Chooser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstOpeningShowsBlackAndIsModal();
+    void confirmedColourMovesTheSliders();
+    void confirmingTheShownColourOrCancellingChangesNothing();
+    void customColoursAcrossOpenings();
+    void basicColourPickedByMouseAndKeys();
+    void gridsAreOneTabStopEach();
+    void hslBoxes_data();
+    void hslBoxes();
+    void boxesTakeTheNearestNumber_data();
+    void boxesTakeTheNearestNumber();
+    void typedColours_data();
+    void typedColours();
+    void previewShowsNewAndOriginalColour();
+    void fieldClickAtBlackShowsAColour();
+    void screenPickButton();
+    void windowManners();
+    void request();
+    void placement_data();
+    void placement();
+    void chooserIsPlacedOnItsMonitor();
+};
+
+void tst_Chooser::firstOpeningShowsBlackAndIsModal()
+{
+    const auto form = showForm();
+    form.ScrollBar1->setPosition(200);
+    form.ScrollBar2->setPosition(100);
+    withChooser(form, [&](TColorChooser &chooser) {
+        QCOMPARE(chooser.color(), 0);
+        QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
+        QVERIFY(chooser.isModal());
+        QCOMPARE(chooser.parentWidget(), form.get());
+        // The main window takes no input while the chooser is open.
+        QTest::keyClick(form->windowHandle(), Qt::Key_End);
+        QCOMPARE(form.ScrollBar1->position(), 200);
+        // Full open with prevent-full-open: the colour part is open, with no
+        // button to open it; Help is there and does nothing.
+        QVERIFY(!chooser.findChild<QPushButton *>("defineCustomColors"));
+        QVERIFY(chooser.findChild<QSpinBox *>("red")->isVisible());
+        press(chooser, "help");
+        QVERIFY(chooser.isVisible());
+        QTest::keyClick(&chooser, Qt::Key_Escape);
+    });
+    QCOMPARE(TShown::of(form), TShown::settled(200, 100, 0, ""));
+    QTRY_COMPARE(QApplication::activeWindow(), form.get());
+    QCOMPARE(QApplication::focusWidget(), form.Button3);
+}
+
+void tst_Chooser::confirmedColourMovesTheSliders()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        typeColor(chooser, 255, 165, 0);
+        QCOMPARE(chooser.color(), MakeColor(255, 165, 0));
+        press(chooser, "ok");
+    });
+    QCOMPARE(TShown::of(form), TShown::settled(255, 165, 0, "orange"));
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(255, 165, 0));
+
+    form.ScrollBar3->setPosition(77);  // the mix is not what the chooser opens with
+    withChooser(form, [](TColorChooser &chooser) {
+        QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
+        typeColor(chooser, 1, 2, 3);
+        QTest::keyClick(&chooser, Qt::Key_Return);  // OK is the default button
+    });
+    QCOMPARE(TShown::of(form), TShown::settled(1, 2, 3, ""));
+}
+
+void tst_Chooser::confirmingTheShownColourOrCancellingChangesNothing()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        typeColor(chooser, 0, 0, 128);
+        press(chooser, "ok");
+    });
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
+
+    int runs = 0;
+    for (TScrollBar *bar : {form.ScrollBar1, form.ScrollBar2, form.ScrollBar3})
+        connect(bar, &TScrollBar::changed, form.get(), [&runs] { ++runs; });
+    withChooser(form, [](TColorChooser &chooser) { press(chooser, "ok"); });
+    QCOMPARE(runs, 0);
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
+
+    withChooser(form, [](TColorChooser &chooser) {
+        typeColor(chooser, 9, 9, 9);
+        press(chooser, "cancel");
+    });
+    QCOMPARE(runs, 0);
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(0, 0, 128));
+
+    withChooser(form, [](TColorChooser &chooser) {
+        QCOMPARE(spinValues(chooser), QList<int>({0, 0, 128}));  // the cancelled colour is gone
+        chooser.close();  // the close box cancels too
+    });
+    QCOMPARE(TShown::of(form), TShown::settled(0, 0, 128, "navy"));
+}
+
+void tst_Chooser::customColoursAcrossOpenings()
+{
+    const auto form = showForm();
+    QVERIFY(form.ColorDialog1->customColors().empty());
+    withChooser(form, [](TColorChooser &chooser) {
+        QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("空き"));
+        typeColor(chooser, 255, 165, 0);
+        press(chooser, "addCustomColor");
+        QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));
+        // A second colour in the same opening takes the next slot.
+        typeColor(chooser, 10, 20, 30);
+        press(chooser, "addCustomColor");
+        QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));
+        QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("#0A141E"));
+        press(chooser, "ok");
+    });
+    const auto &stored = form.ColorDialog1->customColors();
+    QCOMPARE(int(stored.size()), 16);
+    QCOMPARE(stored.at("ColorA"), std::string("00A5FF"));  // blue, green, red
+    QCOMPARE(stored.at("ColorB"), std::string("1E140A"));
+    QCOMPARE(stored.at("ColorP"), std::string("FFFFFFFF"));  // an empty slot stays -1
+    const TCustomColors offered = form.ColorDialog1->request(nullptr).customColors;
+    QCOMPARE(offered[0], MakeColor(255, 165, 0));
+    QCOMPARE(offered[15], -1);
+
+    withChooser(form, [](TColorChooser &chooser) {
+        QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#FFA500"));  // kept from the OK
+        typeColor(chooser, 1, 2, 3);
+        press(chooser, "addCustomColor");
+        QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("#010203"));
+        press(chooser, "cancel");
+    });
+    withChooser(form, [](TColorChooser &chooser) {
+        QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("空き"));  // lost with the cancel
+        // Pressing a custom colour makes it current.
+        QTest::mouseClick(chooser.findChild<QAbstractButton *>("ColorA"), Qt::LeftButton);
+        QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
+        press(chooser, "ok");
+    });
+    QCOMPARE(TShown::of(form), TShown::settled(255, 165, 0, "orange"));
+}
+
+void tst_Chooser::basicColourPickedByMouseAndKeys()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        const QList<QAbstractButton *> grid = cells(chooser, "basicColors");
+        QCOMPARE(grid.size(), 48);
+        // Every cell names its colour, and the sixteen HTML basic colours are there.
+        QStringList names;
+        for (QAbstractButton *cell : grid) {
+            QCOMPARE(cell->toolTip(), cell->accessibleName());
+            names << cell->accessibleName();
+        }
+        for (const char *keyword : {"black", "silver", "gray", "white", "maroon", "red", "purple", "fuchsia",
+                                    "green", "lime", "olive", "yellow", "navy", "blue", "teal", "aqua"}) {
+            const QString hex = QColor::fromString(QLatin1String(keyword)).name().toUpper();
+            QVERIFY2(!names.filter(QRegularExpression(QLatin1Char('^') + hex)).isEmpty(), keyword);
+        }
+        QVERIFY(names.contains(QStringLiteral("#FFA500 orange")));
+        QVERIFY(names.contains(QStringLiteral("#FF0000 red")));
+
+        // By mouse.
+        QAbstractButton *orange = grid[names.indexOf(QStringLiteral("#FFA500 orange"))];
+        QTest::mouseClick(orange, Qt::LeftButton);
+        QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
+
+        // By keys: Alt+B goes to the grid, arrows move, Space and Enter pick.
+        typeColor(chooser, 1, 1, 1);
+        QTest::keyClick(&chooser, Qt::Key_B, Qt::AltModifier);
+        auto *first = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        QVERIFY(grid.contains(first));
+        QTest::keyClick(first, Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        auto *moved = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        QVERIFY(grid.contains(moved));
+        QCOMPARE(moved->geometry().topLeft() - first->geometry().topLeft(),
+                 QPoint(first->width() + 2, first->height() + 2));
+        QCOMPARE(spinValues(chooser), QList<int>({1, 1, 1}));  // moving picks nothing
+        QTest::keyClick(moved, Qt::Key_Space);
+        QCOMPARE(spinValues(chooser), components(moved->accessibleName().left(7)));
+        QTest::keyClick(moved, Qt::Key_Left);
+        auto *left = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        QTest::keyClick(left, Qt::Key_Return);
+        QCOMPARE(spinValues(chooser), components(left->accessibleName().left(7)));
+        QVERIFY(chooser.isVisible());  // Enter picked the cell and did not press OK
+        QVERIFY(left != moved);
+        press(chooser, "ok");
+    });
+}
+
+void tst_Chooser::gridsAreOneTabStopEach()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        const QList<QAbstractButton *> basic = cells(chooser, "basicColors");
+        const QList<QAbstractButton *> custom = cells(chooser, "customColors");
+        QTest::mouseClick(basic[5], Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), basic[5]);
+        // Once round the Tab chain: each grid is entered once, at its last cell.
+        int inBasic = 0;
+        int inCustom = 0;
+        QList<QWidget *> visited;
+        for (int step = 0; step < 60 && !visited.contains(QApplication::focusWidget()); ++step) {
+            QWidget *focus = QApplication::focusWidget();
+            visited << focus;
+            inBasic += basic.contains(focus);
+            inCustom += custom.contains(focus);
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), basic[5]);
+        QCOMPARE(inBasic, 1);
+        QCOMPARE(inCustom, 1);
+        QVERIFY(visited.size() > 10);
+        // The focused cell is drawn differently from the same cell unfocused.
+        const QImage focused = basic[5]->grab().toImage();
+        QTest::keyClick(basic[5], Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), basic[6]);
+        QVERIFY(basic[5]->grab().toImage() != focused);
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::hslBoxes_data()
+{
+    // Worked by hand from the CSS Color 4 hsl() formula.
+    QTest::addColumn<QList<int>>("hsl");
+    QTest::addColumn<QList<int>>("rgb");
+    QTest::newRow("red") << QList<int>{0, 100, 50} << QList<int>{255, 0, 0};
+    QTest::newRow("green, a quarter light") << QList<int>{120, 100, 25} << QList<int>{0, 128, 0};
+    QTest::newRow("near gold") << QList<int>{47, 100, 50} << QList<int>{255, 200, 0};
+    QTest::newRow("muted blue") << QList<int>{210, 50, 40} << QList<int>{51, 102, 153};
+    QTest::newRow("grey") << QList<int>{300, 0, 60} << QList<int>{153, 153, 153};
+}
+
+void tst_Chooser::hslBoxes()
+{
+    QFETCH(QList<int>, hsl);
+    QFETCH(QList<int>, rgb);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        typeInto(chooser.findChild<QSpinBox *>("hue"), QString::number(hsl[0]));
+        typeInto(chooser.findChild<QSpinBox *>("saturation"), QString::number(hsl[1]));
+        typeInto(chooser.findChild<QSpinBox *>("lightness"), QString::number(hsl[2]));
+        QCOMPARE(spinValues(chooser), rgb);
+        QCOMPARE(spinValues(chooser, "hue", "saturation", "lightness"), hsl);  // kept as typed
+        QCOMPARE(chooser.findChild<QLineEdit *>("typedColor")->text(),
+                 QColor(rgb[0], rgb[1], rgb[2]).name().toUpper());
+
+        // The other way: the typed components stay exact while the boxes
+        // show their hue, saturation and lightness (QColor's, in 0..255).
+        for (const QColor &sample : {QColor(255, 165, 0), QColor(1, 2, 3), QColor(200, 100, 101), QColor(17, 17, 17)}) {
+            typeColor(chooser, sample.red(), sample.green(), sample.blue());
+            QCOMPARE(spinValues(chooser), QList<int>({sample.red(), sample.green(), sample.blue()}));
+            const QList<int> shown = spinValues(chooser, "hue", "saturation", "lightness");
+            if (sample.hslHue() >= 0)
+                QVERIFY(std::abs(shown[0] - sample.hslHue()) <= 1);
+            // Half a per cent from rounding the box, half a step from QColor's.
+            QVERIFY(std::abs(shown[1] * 255 - sample.hslSaturation() * 100) <= 178);
+            QVERIFY(std::abs(shown[2] * 255 - sample.lightness() * 100) <= 178);
+        }
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::boxesTakeTheNearestNumber_data()
+{
+    // A number past the end takes that end; the hue goes round 360 degrees.
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byEnter");  // else the focus leaves by Tab
+    QTest::addColumn<int>("kept");
+    QTest::newRow("red 300") << "red" << "300" << true << 255;
+    QTest::newRow("red 256, Tab") << "red" << "256" << false << 255;
+    QTest::newRow("green 99999") << "green" << "99999" << true << 255;
+    QTest::newRow("blue -5") << "blue" << "-5" << true << 0;
+    QTest::newRow("blue 255 stays") << "blue" << "255" << true << 255;
+    QTest::newRow("saturation 101") << "saturation" << "101" << true << 100;
+    QTest::newRow("lightness 250, Tab") << "lightness" << "250" << false << 100;
+    QTest::newRow("hue 360") << "hue" << "360" << true << 0;
+    QTest::newRow("hue 720, Tab") << "hue" << "720" << false << 0;
+    QTest::newRow("hue 361") << "hue" << "361" << true << 1;
+    QTest::newRow("hue -30") << "hue" << "-30" << true << 330;
+    QTest::newRow("hue -390") << "hue" << "-390" << true << 330;
+    QTest::newRow("hue 359 stays") << "hue" << "359" << true << 359;
+}
+
+void tst_Chooser::boxesTakeTheNearestNumber()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(bool, byEnter);
+    QFETCH(int, kept);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        // hsl(0, 50%, 50%): a new hue shows with its saturation and lightness.
+        typeColor(chooser, 191, 64, 64);
+        auto *spin = chooser.findChild<QSpinBox *>(box);
+        typeInto(spin, typed);
+        QCOMPARE(spin->text(), typed + spin->suffix());  // every digit typed is there
+        // Enter also presses OK; the boxes are read before the chooser closes.
+        QTest::keyClick(spin, byEnter ? Qt::Key_Return : Qt::Key_Tab);
+        QCOMPARE(spin->value(), kept);
+        QCOMPARE(spin->text(), QString::number(kept) + spin->suffix());
+        if (box == QLatin1String("red"))
+            QCOMPARE(spinValues(chooser), QList<int>({kept, 64, 64}));
+        if (box == QLatin1String("hue"))
+            QCOMPARE(spinValues(chooser, "hue", "saturation", "lightness"), QList<int>({kept, 50, 50}));
+        if (chooser.isVisible())
+            press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::typedColours_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("colour");  // empty: refused
+    QTest::newRow("#RRGGBB") << "#FFA500" << "#FFA500";
+    QTest::newRow("RRGGBB, lower case") << "ffa500" << "#FFA500";
+    QTest::newRow("#RGB") << "#F80" << "#FF8800";
+    QTest::newRow("rgb()") << "rgb(1, 2, 3)" << "#010203";
+    QTest::newRow("a name in mixed case") << "DarkOrange" << "#FF8C00";
+    QTest::newRow("a starred name without its star") << "brass" << "#B5A642";
+    QTest::newRow("not hexadecimal") << "#GG0000" << "";
+    QTest::newRow("component out of range") << "rgb(256, 0, 0)" << "";
+    QTest::newRow("no such name") << "orangy" << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void tst_Chooser::typedColours()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, colour);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        typeColor(chooser, 9, 8, 7);
+        const QSize size = chooser.size();
+        auto *field = chooser.findChild<QLineEdit *>("typedColor");
+        auto *error = chooser.findChild<QLabel *>("typedColorError");
+        QCOMPARE(field->text(), QStringLiteral("#090807"));
+        for (bool byEnter : {true, false}) {
+            typeInto(field, text);
+            if (byEnter)
+                QTest::keyClick(field, Qt::Key_Return);
+            else
+                QTest::keyClick(field, Qt::Key_Tab);  // the focus leaves
+            QVERIFY(chooser.isVisible());  // Enter in the field does not press OK
+            if (colour.isEmpty()) {
+                QCOMPARE(spinValues(chooser), QList<int>({9, 8, 7}));
+                QCOMPARE(error->text(), QStringLiteral("変換できません"));
+                QVERIFY(field->palette().color(QPalette::Base) != chooser.palette().color(QPalette::Base));
+                QCOMPARE(chooser.size(), size);
+                field->setFocus();
+                QTest::keyClick(field, Qt::Key_End);
+                QTest::keyClick(field, Qt::Key_X);  // any change of the text clears the mark
+                QCOMPARE(error->text(), QString());
+                QCOMPARE(field->palette().color(QPalette::Base), chooser.palette().color(QPalette::Base));
+            } else {
+                QCOMPARE(spinValues(chooser), components(colour));
+                QCOMPARE(field->text(), colour);
+                QCOMPARE(error->text(), QString());
+                typeColor(chooser, 9, 8, 7);
+            }
+        }
+        press(chooser, "cancel");
+    });
+    QCOMPARE(form.ColorDialog1->color(), 0);
+}
+
+void tst_Chooser::previewShowsNewAndOriginalColour()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        typeColor(chooser, 255, 165, 0);
+        press(chooser, "ok");
+    });
+    withChooser(form, [](TColorChooser &chooser) {
+        auto *preview = chooser.findChild<QFrame *>("preview");
+        auto *original = chooser.findChild<QFrame *>("originalPreview");
+        auto *nearest = chooser.findChild<QLabel *>("nearestName");
+        QCOMPARE(nearest->text(), QStringLiteral("orange"));
+        typeColor(chooser, 255, 200, 0);
+        QCOMPARE(preview->palette().color(QPalette::Window), QColor(255, 200, 0));
+        QCOMPARE(original->palette().color(QPalette::Window), QColor(255, 165, 0));
+        QCOMPARE(preview->accessibleName(), QStringLiteral("新しい色"));
+        QCOMPARE(original->accessibleName(), QStringLiteral("元の色"));
+        QCOMPARE(original->accessibleDescription(), QStringLiteral("#FFA500"));
+        // #FFC800 lies 5.0 from gold (#FFD700) by CIEDE2000.
+        QCOMPARE(nearest->text(), QStringLiteral("近い色 gold (ΔE 5.0)"));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::fieldClickAtBlackShowsAColour()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        auto *field = chooser.findChild<QWidget *>("hueSaturationField");
+        QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
+        const QPoint noSaturation(0, field->height() - 1);
+        QTest::mouseClick(field, Qt::LeftButton, {}, noSaturation);
+        QCOMPARE(spinValues(chooser), QList<int>({255, 255, 255}));
+        // A drag that starts at black shows colours too.
+        typeColor(chooser, 0, 0, 0);
+        sendMouse(field, QEvent::MouseButtonPress, QPoint(field->width() / 3, 0), Qt::LeftButton);
+        sendMouse(field, QEvent::MouseMove, QPoint(field->width() / 3 + 1, 0), Qt::LeftButton);
+        sendMouse(field, QEvent::MouseButtonRelease, QPoint(field->width() / 3 + 1, 0), Qt::NoButton);
+        const QList<int> rgb = spinValues(chooser);
+        QCOMPARE(*std::max_element(rgb.begin(), rgb.end()), 255);
+        QCOMPARE(chooser.findChild<QSpinBox *>("lightness")->value(), 50);
+        // Away from black the brightness stays as it is.
+        typeColor(chooser, 0, 0, 128);
+        QTest::mouseClick(field, Qt::LeftButton, {}, noSaturation);
+        QCOMPARE(spinValues(chooser), QList<int>({128, 128, 128}));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::screenPickButton()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        auto *button = chooser.findChild<QPushButton *>("pickFromScreen");
+        auto *picker = chooser.findChild<TScreenPicker *>();
+        QVERIFY(button && picker);
+        QCOMPARE(button->text(), QStringLiteral("スポイト(&P)"));
+        QCOMPARE(button->isEnabled(), picker->isAvailable());
+        if (!picker->isAvailable())
+            QCOMPARE(button->toolTip(), picker->unavailableReason());
+        else
+            QVERIFY(!button->toolTip().isEmpty());
+        typeColor(chooser, 1, 2, 3);
+        emit picker->cancelled();
+        QCOMPARE(spinValues(chooser), QList<int>({1, 2, 3}));
+        emit picker->picked(MakeColor(12, 34, 56));
+        QCOMPARE(spinValues(chooser), QList<int>({12, 34, 56}));
+        QCOMPARE(chooser.findChild<QLineEdit *>("typedColor")->text(), QStringLiteral("#0C2238"));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::windowManners()
+{
+    const auto form = showForm();
+    withChooser(form, [](TColorChooser &chooser) {
+        QVERIFY(!(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(chooser.minimumSize(), chooser.maximumSize());
+        // Every control a user can reach has a name, and every caption an
+        // access key of its own.
+        QStringList keys;
+        for (QWidget *child : chooser.findChildren<QWidget *>()) {
+            const bool inSpinBox = qobject_cast<QSpinBox *>(child->parentWidget());
+            if (child->isVisible() && (child->focusPolicy() & Qt::TabFocus) && !inSpinBox)
+                QVERIFY2(!QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name).isEmpty(),
+                         child->metaObject()->className());
+            QString caption;
+            if (auto *label = qobject_cast<QLabel *>(child); label && label->buddy())
+                caption = label->text();
+            else if (auto *button = qobject_cast<QPushButton *>(child))
+                caption = button->text();
+            if (caption.isEmpty() || caption == QStringLiteral("OK") || caption == QStringLiteral("キャンセル"))
+                continue;  // Enter and Escape are their keys
+            const qsizetype amp = caption.indexOf(QLatin1String("(&"));
+            QVERIFY2(amp > 0, qPrintable(caption));
+            keys << caption.mid(amp + 2, 1).toUpper();
+        }
+        keys.sort();
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+        // A caption tells HSV from HSL, and a screen reader hears the caption.
+        const std::pair<const char *, QString> named[] = {
+            {"hueSaturationField", QStringLiteral("色相と彩度 (HSV)")}, {"brightnessBar", QStringLiteral("明るさ (HSV)")},
+            {"hue", QStringLiteral("色相")}, {"saturation", QStringLiteral("彩度 (HSL)")},
+            {"lightness", QStringLiteral("明度 (HSL)")}};
+        for (const auto &[name, caption] : named) {
+            auto *widget = chooser.findChild<QWidget *>(QLatin1String(name));
+            QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), caption);
+            QLabel *label = nullptr;
+            for (QLabel *candidate : chooser.findChildren<QLabel *>())
+                if (candidate->buddy() == widget)
+                    label = candidate;
+            QVERIFY2(label && label->text().startsWith(caption + QStringLiteral("(&")), name);
+        }
+        for (const char *key : {"R", "G", "U", "A", "B", "T", "P", "H"})
+            QVERIFY2(keys.contains(QLatin1String(key)), key);
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::request()
+{
+    TColorDialog dialog(nullptr);
+    dialog.setOptions(TColorDialog::cdFullOpen | TColorDialog::cdPreventFullOpen | TColorDialog::cdShowHelp
+                      | TColorDialog::cdSolidColor | TColorDialog::cdAnyColor);
+    QWidget owner;
+    const TChooseColorRequest request = dialog.request(&owner);
+    QCOMPARE(request.flags, 415u);
+    QCOMPARE(request.initialColor, 0);
+    QCOMPARE(request.owner, &owner);
+    const TCustomColors expected = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    QCOMPARE(request.customColors, expected);
+
+    dialog.setOptions(TColorDialog::cdShowHelp);
+    QCOMPARE(dialog.request(nullptr).flags, 1u + 16u + 8u);
+}
+
+void tst_Chooser::placement_data()
+{
+    QTest::addColumn<QRect>("monitor");
+    QTest::addColumn<QSize>("chooser");
+    QTest::addColumn<QPoint>("position");
+    QTest::newRow("full HD") << QRect(0, 0, 1920, 1080) << QSize(600, 400) << QPoint(660, 226);
+    QTest::newRow("left of the primary, odd sizes") << QRect(-1280, 100, 1280, 1024) << QSize(601, 401)
+                                                    << QPoint(-1280 + 339, 100 + 207);
+    QTest::newRow("larger than the monitor: toward zero") << QRect(0, 0, 800, 600) << QSize(1001, 700)
+                                                          << QPoint(-100, -33);
+}
+
+void tst_Chooser::placement()
+{
+    QFETCH(QRect, monitor);
+    QFETCH(QSize, chooser);
+    QFETCH(QPoint, position);
+    QCOMPARE(ChooserPosition(monitor, chooser), position);
+}
+
+void tst_Chooser::chooserIsPlacedOnItsMonitor()
+{
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        const QRect monitor = form->screen()->geometry();
+        QCOMPARE(chooser.frameGeometry().topLeft(),
+                 ChooserPosition(monitor, chooser.frameGeometry().size()));
+        press(chooser, "cancel");
+    });
+}
+
+TINTARO_TEST_MAIN(tst_Chooser)
+#include "tst_chooser.moc"

@@ -1,0 +1,61 @@
+// Picking one pixel's exact colour from anywhere on the screen. On X11 the
+// pointer and keyboard are grabbed by a small window outside the screen and
+// the pixel under a left click is read from the X server. On Wayland the
+// desktop is asked through the XDG desktop portal's Screenshot.PickColor
+// request on the session bus; whether the portal offers it is checked
+// without blocking, and picking stays unavailable until it has answered.
+// Elsewhere picking is unavailable, and the reason is given for a tooltip.
+#pragma once
+
+#include "colour.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+class TPickBackend;
+
+class TScreenPicker : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TScreenPicker)
+
+public:
+    /// How a pick is made: chosen from the platform's name (X11: a pointer
+    /// grab, Wayland: the portal), or forced, which lets a test drive the
+    /// portal on a platform that is not Wayland.
+    enum class Method { Automatic, PointerGrab, Portal };
+
+    explicit TScreenPicker(QObject *parent = nullptr);
+    explicit TScreenPicker(Method method, QObject *parent = nullptr);
+    ~TScreenPicker() override;
+
+    /// True while a pick can be started.
+    bool isAvailable() const;
+    /// Why picking cannot work here, in Japanese, for the button's tooltip; empty while available.
+    QString unavailableReason() const;
+    /// Starts one pick over `window`'s screen: the next left click anywhere on the screen picks that pixel;
+    /// Escape or a right click cancels. On X11 the arrow keys also move the pointer and Enter or Space picks. Exactly one of picked() or cancelled() follows. A call while a pick
+    /// is running is ignored (that pick's own signal follows); a call while unavailable is cancelled at once.
+    void start(QWidget *window);
+
+signals:
+    /// Emitted whenever isAvailable() or unavailableReason() changes: once the
+    /// portal has answered the check made at construction, and when the
+    /// portal later refuses a pick.
+    void availabilityChanged();
+    /// The exact colour of the picked pixel: red in bits 0-7, green 8-15, blue 16-23.
+    void picked(TColor color);
+    void cancelled();
+
+private:
+    void setAvailability(bool available, const QString &reason);
+    void finish(std::optional<TColor> color);
+
+    TPickBackend *m_backend = nullptr;  // none where no way to pick exists
+    bool m_available = false;
+    QString m_reason;
+    bool m_picking = false;
+};

@@ -1,0 +1,50 @@
+#include "colorchips.h"
+
+#include "controls.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+
+TColorChips::TColorChips(QObject *parent)
+    : QStyledItemDelegate(parent)
+{
+    for (int row = 0; row < NamedColorCount; ++row) {
+        const TColor color = ColorOfRow(row);
+        m_colors[std::size_t(row)] = ToQColor(color);
+    }
+}
+
+void TColorChips::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+
+    // The background and the selection span the whole row, chip included.
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
+
+    // A small chip, so that the names keep nearly all of the list's narrow
+    // width: "mediumseagreen" still shows whole beside it.
+    const QRect &row = option.rect;
+    const int margin = 3;
+    const int side = qMin(8, row.height() - 2 * margin);
+    const QRect chip(row.left() + margin, row.top() + (row.height() - side) / 2, side, side);
+    const int at = index.row();
+    if (at >= 0 && at < NamedColorCount) {
+        painter->fillRect(chip, m_colors[std::size_t(at)]);
+        // An outline keeps white and near-white chips visible on a white
+        // list and on the selection.
+        painter->save();
+        QColor outline = item.palette.color(QPalette::Text);
+        outline.setAlpha(96);
+        painter->setPen(outline);
+        painter->drawRect(chip.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+
+    // The name after the chip, drawn by the style in the width that is left.
+    item.rect.setLeft(chip.right() + 1 + margin + 1);
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+}
