@@ -63,11 +63,12 @@ std::vector<THeldMessage> heldMessages;
 
 // Qt 6.4 looks for "flatpak-info" in the runtime folder while it starts,
 // and without a usable XDG_RUNTIME_DIR it creates $TMPDIR/runtime-$USER for
-// that. While it starts, its temporary folder lies under /dev/null, where
-// nothing can be created; a usable runtime folder is not affected.
+// that. Its temporary folder lies under /dev/null, where nothing can be
+// created; a usable runtime folder is not affected. It is set before Qt
+// starts and stays so: putting it back would change the environment while
+// Qt's threads (the X11 event reader, D-Bus) may read it, and the program
+// writes no temporary file and starts no other program.
 constexpr char startTempFolder[] = "/dev/null";
-QByteArray savedTempFolder;
-bool tempFolderWasSet = false;
 
 // The plugin named in Qt's note that it has no such platform plugin, if it
 // made one while it started.
@@ -129,18 +130,12 @@ int &startArguments(int argc, char **argv)
     if (argc > 0 && argv[0])
         qtArgv[0] = argv[0];
     previousHandler = qInstallMessageHandler(holdStartMessage);
-    tempFolderWasSet = qEnvironmentVariableIsSet("TMPDIR");
-    savedTempFolder = qgetenv("TMPDIR");
     qputenv("TMPDIR", startTempFolder);
     return qtArgc;
 }
 
 void finishStart()
 {
-    if (tempFolderWasSet)
-        qputenv("TMPDIR", savedTempFolder);
-    else
-        qunsetenv("TMPDIR");
     qInstallMessageHandler(passMessage);
     // The font database's own category, for the same reason; QT_LOGGING_RULES
     // still turns it on for a developer.

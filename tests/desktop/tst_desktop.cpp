@@ -95,6 +95,11 @@ void tst_Desktop::session()
 
     QTRY_COMPARE(pixel(x, Panel1Centre), QColor(Qt::black));
     QCOMPARE(pixel(x, Panel2Centre), QColor(Qt::black));
+    // A panel's work area, smaller than the 1280 x 800 monitor (set while
+    // the program is connected: the server forgets it when its last client
+    // leaves). The chooser stands on the whole monitor all the same.
+    x.run(QStringLiteral("xprop"), {"-root", "-f", "_NET_WORKAREA", "32cccc", "-set", "_NET_WORKAREA", "100, 60, 1180, 740"});
+    QVERIFY(x.run(QStringLiteral("xprop"), {"-root", "_NET_WORKAREA"}).contains(QStringLiteral("100, 60, 1180, 740")));
 
     // The red slider has the focus: End mixes pure red.
     x.xdotool({"windowfocus", "--sync", window});
@@ -106,6 +111,8 @@ void tst_Desktop::session()
     click(x, Button3Centre);
     const QString chooser = x.xdotool({"search", "--sync", "--onlyvisible", "--name", QStringLiteral("^色の設定$")}).section('\n', 0, 0);
     QVERIFY2(!chooser.isEmpty(), "the chooser did not open");
+    const QRect placed = inner(x, chooser);  // no window manager: no frame
+    QCOMPARE(placed.topLeft(), QPoint((1280 - placed.width()) / 2, (800 - placed.height()) / 3));
     x.xdotool({"windowfocus", "--sync", chooser});
     x.xdotool({"key", "alt+g"});
     x.xdotool({"type", "128"});

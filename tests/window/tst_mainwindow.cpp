@@ -11,12 +11,15 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenu>
+#include <QLineEdit>
 #include <QListWidgetItem>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolTip>
+
+#include <limits>
 
 namespace {
 
@@ -53,6 +56,8 @@ private slots:
     void sliderKeys_data();
     void sliderKeys();
     void positionClampsAndNotifiesOnlyOnChange();
+    void valueSetByAssistiveTechnology_data();
+    void valueSetByAssistiveTechnology();
     void troughClicksAndDrag_data();
     void troughClicksAndDrag();
     void mixing_data();
@@ -63,6 +68,7 @@ private slots:
     void swatchesDescribeTheirColour();
     void copyMenusShowWhatTheyCopy_data();
     void copyMenusShowWhatTheyCopy();
+    void ctrlCCopiesTheMixInAControlAddedLater();
     void scrollsWhenSmallerThanContents();
     void exceptionInHandlerIsShown_data();
     void exceptionInHandlerIsShown();
@@ -279,6 +285,36 @@ void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
     bar->setPosition(7);
     QCOMPARE(seen, QList<int>({255, 0, 7}));
     QCOMPARE(form.lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
+}
+
+void tst_MainWindow::valueSetByAssistiveTechnology_data()
+{
+    // What an assistive technology may send: the nearest whole position,
+    // the nearer end beyond the range, nothing for what names no number.
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("to");
+    QTest::newRow("254.6 rounds up") << QVariant(254.6) << 255;
+    QTest::newRow("254.4 rounds down") << QVariant(254.4) << 254;
+    QTest::newRow("0.4 rounds down to 0") << QVariant(0.4) << 0;
+    QTest::newRow("-0.6 clamps to 0") << QVariant(-0.6) << 0;
+    QTest::newRow("1e300 clamps to 255") << QVariant(1e300) << 255;
+    QTest::newRow("-infinity clamps to 0") << QVariant(-std::numeric_limits<double>::infinity()) << 0;
+    QTest::newRow("NaN changes nothing") << QVariant(std::numeric_limits<double>::quiet_NaN()) << 100;
+    QTest::newRow("a text that is no number changes nothing") << QVariant(QStringLiteral("abc")) << 100;
+}
+
+void tst_MainWindow::valueSetByAssistiveTechnology()
+{
+    QFETCH(QVariant, value);
+    QFETCH(int, to);
+    const auto form = showForm();
+    form.ScrollBar2->setPosition(100);
+    QAccessibleValueInterface *slider = QAccessible::queryAccessibleInterface(form.ScrollBar2)->valueInterface();
+    QVERIFY(slider);
+    slider->setCurrentValue(value);
+    QCOMPARE(form.ScrollBar2->position(), to);
+    QCOMPARE(slider->currentValue().toInt(), to);
+    QCOMPARE(form.lblG->text(), QString::number(to));
 }
 
 void tst_MainWindow::troughClicksAndDrag_data()
@@ -532,6 +568,33 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
         QCOMPARE(QFontInfo(menuFont).family(), QFontInfo(form->font()).family());
         QCOMPARE(QFontInfo(menuFont).pixelSize(), QFontInfo(form->font()).pixelSize());
     }
+}
+
+void tst_MainWindow::ctrlCCopiesTheMixInAControlAddedLater()
+{
+    // An edit box without a selection, which would take Ctrl+C itself, added
+    // after the window was built, in a box of its own.
+    const auto form = showForm();
+    form.ScrollBar1->setPosition(255);
+    auto *box = new QWidget(form.Panel1->parentWidget());
+    auto *edit = new QLineEdit(QStringLiteral("typed"), box);
+    box->show();
+    edit->setFocus();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#FF0000"));
+    // With a selection the box copies its own text.
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("typed"));
+    // A window of its own, as the chooser is, keeps its keys.
+    auto *other = new QWidget(form.get(), Qt::Window);
+    auto *elsewhere = new QLineEdit(QStringLiteral("elsewhere"), other);
+    other->show();
+    QVERIFY(QTest::qWaitForWindowExposed(other));
+    elsewhere->setFocus();
+    QTest::keyClick(elsewhere, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("typed"));
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()

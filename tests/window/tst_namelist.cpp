@@ -135,6 +135,24 @@ void tst_NameList::chipsLeaveTheRowsAsTheyWere()
     QCOMPARE(list->sizeHintForColumn(0), plain.sizeHintForColumn(0));
     // A row that is not selected shows its colour too.
     QCOMPARE(chipColour(list, 0), QColor(240, 248, 255));
+    // The chip is a square of 8 px, outline included: black's, measured on
+    // the list as drawn through its middle both ways.
+    const int black = rowOf("black");
+    list->scrollToItem(list->item(black));
+    const QRect rect = list->visualItemRect(list->item(black));
+    const QImage image = list->grab().toImage();
+    const QPoint centre = list->viewport()->mapTo(list, QPoint(rect.left() + rect.height() / 2, rect.center().y()));
+    const auto run = [&image](QPoint at, QPoint step) {
+        while (image.pixelColor(at - step) == Qt::black)
+            at -= step;
+        int length = 0;
+        for (; image.pixelColor(at) == Qt::black; at += step)
+            ++length;
+        return length;
+    };
+    QCOMPARE(image.pixelColor(centre), QColor(Qt::black));
+    QCOMPARE(run(centre, QPoint(1, 0)), 8);
+    QCOMPARE(run(centre, QPoint(0, 1)), 8);
 }
 
 void tst_NameList::pickingTheShownColourMovesNothing()

@@ -105,6 +105,8 @@ private slots:
     void customColoursAcrossOpenings();
     void basicColourPickedByMouseAndKeys();
     void gridsAreOneTabStopEach();
+    void gridKeys_data();
+    void gridKeys();
     void hslBoxes_data();
     void hslBoxes();
     void boxesTakeTheNearestNumber_data();
@@ -228,10 +230,24 @@ void tst_Chooser::customColoursAcrossOpenings()
         typeColor(chooser, 1, 2, 3);
         press(chooser, "addCustomColor");
         QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("#010203"));
+        // Past the sixteenth slot the next colour goes to the first.
+        for (int red = 100; red < 114; ++red) {
+            typeColor(chooser, red, 0, 0);
+            press(chooser, "addCustomColor");
+        }
+        QCOMPARE(swatchName(chooser, "ColorP"), QStringLiteral("#700000"));
+        QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#710000"));
         press(chooser, "cancel");
     });
     withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("空き"));  // lost with the cancel
+        // Black is a colour like any other: its slot gives it back.
+        typeColor(chooser, 0, 0, 0);
+        press(chooser, "addCustomColor");
+        QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("#000000"));
+        typeColor(chooser, 9, 9, 9);
+        QTest::mouseClick(chooser.findChild<QAbstractButton *>("ColorC"), Qt::LeftButton);
+        QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
         // Pressing a custom colour makes it current.
         QTest::mouseClick(chooser.findChild<QAbstractButton *>("ColorA"), Qt::LeftButton);
         QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
@@ -259,6 +275,21 @@ void tst_Chooser::basicColourPickedByMouseAndKeys()
         }
         QVERIFY(names.contains(QStringLiteral("#FFA500 orange")));
         QVERIFY(names.contains(QStringLiteral("#FF0000 red")));
+        // Row by row, each cell's colour as the CSS named-colour list gives
+        // it, and the name shown is one of that colour's.
+        const char *const css[] = {
+            "#800000", "#A52A2A", "#B22222", "#DC143C", "#FF0000", "#FF6347", "#FA8072", "#FFC0CB",
+            "#D2691E", "#A0522D", "#FF8C00", "#FFA500", "#FFD700", "#FFFF00", "#F0E68C", "#808000",
+            "#006400", "#008000", "#228B22", "#2E8B57", "#32CD32", "#00FF00", "#9ACD32", "#008080",
+            "#00FFFF", "#40E0D0", "#00BFFF", "#1E90FF", "#4682B4", "#4169E1", "#0000FF", "#000080",
+            "#191970", "#6A5ACD", "#4B0082", "#800080", "#9400D3", "#DA70D6", "#FF00FF", "#FF1493",
+            "#000000", "#2F4F4F", "#696969", "#808080", "#A9A9A9", "#C0C0C0", "#D3D3D3", "#FFFFFF",
+        };
+        for (int i = 0; i < 48; ++i) {
+            const QString hex = QLatin1String(css[i]);
+            QVERIFY2(names[i].startsWith(hex + QLatin1Char(' ')), qPrintable(names[i]));
+            QCOMPARE(QColor::fromString(names[i].mid(8)), QColor::fromString(hex));
+        }
 
         // By mouse.
         QAbstractButton *orange = grid[names.indexOf(QStringLiteral("#FFA500 orange"))];
@@ -317,6 +348,48 @@ void tst_Chooser::gridsAreOneTabStopEach()
         QTest::keyClick(basic[5], Qt::Key_Right);
         QCOMPARE(QApplication::focusWidget(), basic[6]);
         QVERIFY(basic[5]->grab().toImage() != focused);
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::gridKeys_data()
+{
+    // Cells numbered row by row, eight to a row: 48 basic, 16 custom.
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    const auto row = [](const char *name, const char *grid, int from, Qt::Key key, int to) {
+        QTest::newRow(name) << QString::fromLatin1(grid) << from << int(key) << to;
+    };
+    row("Up from the second row's first cell", "basicColors", 8, Qt::Key_Up, 0);
+    row("Up from the second row's last cell", "basicColors", 15, Qt::Key_Up, 7);
+    row("Up in the first row stays", "basicColors", 3, Qt::Key_Up, 3);
+    row("Down to the last row", "basicColors", 39, Qt::Key_Down, 47);
+    row("Down in the last row stays", "basicColors", 40, Qt::Key_Down, 40);
+    row("Left from a row's first cell", "basicColors", 8, Qt::Key_Left, 7);
+    row("Left at the first cell stays", "basicColors", 0, Qt::Key_Left, 0);
+    row("Right at the last cell stays", "basicColors", 47, Qt::Key_Right, 47);
+    row("Home", "basicColors", 20, Qt::Key_Home, 0);
+    row("End", "basicColors", 20, Qt::Key_End, 47);
+    row("Up in the custom colours", "customColors", 9, Qt::Key_Up, 1);
+    row("Down in the custom colours", "customColors", 1, Qt::Key_Down, 9);
+    row("Down in the custom colours' last row stays", "customColors", 9, Qt::Key_Down, 9);
+    row("End in the custom colours", "customColors", 2, Qt::Key_End, 15);
+}
+
+void tst_Chooser::gridKeys()
+{
+    QFETCH(QString, grid);
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        const QList<QAbstractButton *> gridCells = cells(chooser, grid.toLatin1().constData());
+        gridCells[from]->setFocus();
+        QTest::keyClick(gridCells[from], Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), gridCells[to]);
         press(chooser, "cancel");
     });
 }
@@ -422,6 +495,8 @@ void tst_Chooser::typedColours_data()
     QTest::newRow("a name in mixed case") << "DarkOrange" << "#FF8C00";
     QTest::newRow("a starred name without its star") << "brass" << "#B5A642";
     QTest::newRow("not hexadecimal") << "#GG0000" << "";
+    QTest::newRow("seven digits") << "#1234567" << "";
+    QTest::newRow("seven digits without the hash") << "1234567" << "";
     QTest::newRow("component out of range") << "rgb(256, 0, 0)" << "";
     QTest::newRow("no such name") << "orangy" << "";
     QTest::newRow("empty") << "" << "";
@@ -508,6 +583,16 @@ void tst_Chooser::fieldClickAtBlackShowsAColour()
         const QList<int> rgb = spinValues(chooser);
         QCOMPARE(*std::max_element(rgb.begin(), rgb.end()), 255);
         QCOMPARE(chooser.findChild<QSpinBox *>("lightness")->value(), 50);
+        // A grey keeps the field's hue: from the blue before it, one step up
+        // in saturation at grey 128 tints it blue (255 * (128/255 - 128/255/255)
+        // is 127.5 less a little).
+        typeColor(chooser, 0, 0, 255);
+        auto *typed = chooser.findChild<QLineEdit *>("typedColor");
+        typeInto(typed, QStringLiteral("#808080"));
+        QTest::keyClick(typed, Qt::Key_Return);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Up);
+        QCOMPARE(spinValues(chooser), QList<int>({127, 127, 128}));
         // Away from black the brightness stays as it is.
         typeColor(chooser, 0, 0, 128);
         QTest::mouseClick(field, Qt::LeftButton, {}, noSaturation);
