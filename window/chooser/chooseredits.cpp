@@ -8,6 +8,7 @@
 #include "screenpicker.h"
 #include "typedcoloredit.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -50,7 +51,26 @@ void TColorChooser::pickFromScreen()
 {
     // The dialog stays on screen: the picker reads the screen under the
     // pointer, and the user may well want a colour from the dialog itself.
+    showPickMessage(QString());
     m_picker->start(this);
+}
+
+void TColorChooser::showPickMessage(const QString &why)
+{
+    m_pickMessage->setText(why);
+    m_pick->setAccessibleDescription(why);
+}
+
+void TColorChooser::keyPressEvent(QKeyEvent *event)
+{
+    // While the desktop picks for us, Escape here ends the pick, not the
+    // dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_picker->isPicking()) {
+        m_picker->cancel();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TColorChooser::showPickerAvailability()
@@ -85,6 +105,7 @@ void TColorChooser::refresh()
         m_typed->setText(ToHtmlText(color));
 
     m_nearest->setText(QString::fromStdString(NameText(color).Text));
+    showPickMessage(QString());
 }
 
 void TColorChooser::addCustomColor()

@@ -240,6 +240,15 @@ void TColorChooser::createButtons(unsigned flags)
     connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
     connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
     connect(m_picker, &TScreenPicker::picked, this, &TColorChooser::setColor);
+    connect(m_picker, &TScreenPicker::cancelled, this, &TColorChooser::showPickMessage);
+    // Why the last pick changed nothing, until the next change or pick.
+    m_pickMessage = new QLabel(this);
+    m_pickMessage->setObjectName(QStringLiteral("pickMessage"));
+    m_pickMessage->setWordWrap(true);
+    // Never wider than the column, and room for two lines from the start,
+    // so the dialog never grows.
+    m_pickMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_pickMessage->setMinimumHeight(2 * m_pickMessage->fontMetrics().lineSpacing());
     showPickerAvailability();
 
     auto *buttons = new QDialogButtonBox(this);
@@ -288,7 +297,10 @@ void TColorChooser::layOut(unsigned flags)
     typed->addWidget(m_typed);
     typed->addWidget(m_typedError);
     full->addLayout(typed, 4, 0, 1, 2);
-    full->addWidget(m_pick, 5, 0, 1, 2, Qt::AlignLeft);
+    auto *pick = new QHBoxLayout;
+    pick->addWidget(m_pick, 0, Qt::AlignTop);
+    pick->addWidget(m_pickMessage, 1);
+    full->addLayout(pick, 5, 0, 1, 2);
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addSpacing(12);

@@ -42,6 +42,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void createBasicColors();
@@ -57,6 +58,7 @@ private:
     void applyTypedColor();
     void pickFromScreen();
     void showPickerAvailability();
+    void showPickMessage(const QString &why);
     void addCustomColor();
     void pickCustomSlot(int slot);
     void refresh();
@@ -99,5 +101,6 @@ private:
     QPushButton *m_add = nullptr;
     QPushButton *m_pick = nullptr;
     TScreenPicker *m_picker = nullptr;
+    QLabel *m_pickMessage = nullptr;
     QWidget *m_buttons = nullptr;
 };

@@ -66,7 +66,7 @@ void TScreenPicker::start(QWidget *window)
     if (m_picking)
         return;
     if (!m_available) {
-        QTimer::singleShot(0, this, &TScreenPicker::cancelled);
+        QTimer::singleShot(0, this, [this, why = m_reason] { emit cancelled(why); });
         return;
     }
     m_picking = true;
@@ -83,7 +83,16 @@ void TScreenPicker::setAvailability(bool available, const QString &reason)
     emit availabilityChanged();
 }
 
-void TScreenPicker::finish(std::optional<TColor> color)
+void TScreenPicker::cancel()
+{
+    if (!m_picking)
+        return;
+    m_picking = false;
+    m_backend->abandon();
+    emit cancelled(QStringLiteral("色の取得を取り消しました"));
+}
+
+void TScreenPicker::finish(std::optional<TColor> color, const QString &why)
 {
     if (!m_picking)
         return;
@@ -92,5 +101,5 @@ void TScreenPicker::finish(std::optional<TColor> color)
     if (color)
         emit picked(*color);
     else
-        emit cancelled();
+        emit cancelled(why);
 }

@@ -40,6 +40,11 @@ public:
     /// Escape or a right click cancels. On X11 the arrow keys also move the pointer and Enter or Space picks. Exactly one of picked() or cancelled() follows. A call while a pick
     /// is running is ignored (that pick's own signal follows); a call while unavailable is cancelled at once.
     void start(QWidget *window);
+    /// True from start() until picked() or cancelled().
+    bool isPicking() const { return m_picking; }
+    /// Ends a running pick at once (Escape in the window that started it, where the desktop does not take the
+    /// keys): cancelled() follows.
+    void cancel();
 
 signals:
     /// Emitted whenever isAvailable() or unavailableReason() changes: once the
@@ -48,11 +53,13 @@ signals:
     void availabilityChanged();
     /// The exact colour of the picked pixel: red in bits 0-7, green 8-15, blue 16-23.
     void picked(TColor color);
-    void cancelled();
+    /// Nothing was picked; `why` says why, in Japanese, for beside the button, or is empty when the user
+    /// cancelled in a way that needs no word (Escape or a right click during a grab).
+    void cancelled(const QString &why);
 
 private:
     void setAvailability(bool available, const QString &reason);
-    void finish(std::optional<TColor> color);
+    void finish(std::optional<TColor> color, const QString &why);
 
     TPickBackend *m_backend = nullptr;  // none where no way to pick exists
     bool m_available = false;

@@ -615,9 +615,18 @@ void tst_Chooser::screenPickButton()
         else
             QVERIFY(!button->toolTip().isEmpty());
         typeColor(chooser, 1, 2, 3);
-        emit picker->cancelled();
+        // A pick that ends without a colour changes nothing and says why
+        // beside the button, which stays as it was, until the next change.
+        auto *message = chooser.findChild<QLabel *>("pickMessage");
+        QVERIFY(message);
+        const bool enabled = button->isEnabled();
+        emit picker->cancelled(QStringLiteral("デスクトップが色を取れませんでした"));
         QCOMPARE(spinValues(chooser), QList<int>({1, 2, 3}));
+        QCOMPARE(message->text(), QStringLiteral("デスクトップが色を取れませんでした"));
+        QCOMPARE(button->accessibleDescription(), message->text());
+        QCOMPARE(button->isEnabled(), enabled);
         emit picker->picked(MakeColor(12, 34, 56));
+        QCOMPARE(message->text(), QString());
         QCOMPARE(spinValues(chooser), QList<int>({12, 34, 56}));
         QCOMPARE(chooser.findChild<QLineEdit *>("typedColor")->text(), QStringLiteral("#0C2238"));
         press(chooser, "cancel");
