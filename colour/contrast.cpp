@@ -61,7 +61,12 @@ std::optional<TColor> NearestPassingAA(TColor background, TColor text)
     const TVec3 oklch = LabToLch(RgbToOklab(ColorToRgb(background)));
     // Lighter text needs a darker colour and darker text a lighter one; the
     // far end (black or white) always passes.
-    const bool darker = RelativeLuminance(text) > RelativeLuminance(background);
+    // Equal luminances: text lighter than the grey that has equal contrast
+    // with black and white, sqrt(1.05 x 0.05) - 0.05, wants a darker colour.
+    const double textLuminance = RelativeLuminance(text);
+    const double backgroundLuminance = RelativeLuminance(background);
+    const bool darker = textLuminance > backgroundLuminance
+        || (textLuminance == backgroundLuminance && textLuminance > std::sqrt(1.05 * 0.05) - 0.05);
     const auto at = [&](double l) { return MapOklchToSrgb({l, oklch.Y, oklch.Z}).Color; };
     double failing = oklch.X;
     double passing = darker ? 0.0 : 1.0;

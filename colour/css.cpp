@@ -131,7 +131,13 @@ TRgb ColorToRgb(TColor color)
 
 TColor RgbToColor(const TRgb &rgb)
 {
-    const auto channel = [](double c) { return int(std::floor(std::clamp(c, 0.0, 1.0) * 255 + 0.5)); };
+    // Browsers hold components in single precision: hsl(0 0% 49.999999%)
+    // is 128, not 127.
+    const auto channel = [](double c) {
+        if (!(c > 0))  // NaN too
+            return 0;
+        return int(std::floor(double(float(std::min(c, 1.0))) * 255 + 0.5));
+    };
     return MakeColor(channel(rgb.X), channel(rgb.Y), channel(rgb.Z));
 }
 

@@ -1,7 +1,7 @@
 // The copied CSS forms. A text is kept only if the colour it reads back as
 // is the mix's with room to spare: every channel within 0.49 of an 8-bit
-// step of the mix's, so a browser computing in single precision rounds it
-// the same way. The test is done in linear light against precomputed
+// step of the mix's and inside the gamut, so a browser computing in single
+// precision rounds it the same way and nothing is gamut mapped. The test is done in linear light against precomputed
 // bounds, which keeps one text to a few microseconds.
 #include "css.h"
 #include "csstext.h"
@@ -29,6 +29,11 @@ const TBounds &linearBounds()
             b.Low[std::size_t(n)] = SrgbToLinear((n - Slack) / 255);
             b.High[std::size_t(n)] = SrgbToLinear((n + Slack) / 255);
         }
+        // Not beyond the gamut: the reader would map such a colour, and
+        // gamut mapping takes a black with a trace of red in Lab to black.
+        // The tolerance is for the arithmetic that makes black and white.
+        b.Low[0] = -1e-9;
+        b.High[255] = 1 + 1e-9;
         return b;
     }();
     return bounds;

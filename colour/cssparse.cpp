@@ -9,7 +9,6 @@
 #include <cmath>
 #include <numbers>
 #include <optional>
-#include <vector>
 
 namespace {
 
@@ -111,39 +110,69 @@ std::optional<double> readNumber(std::string_view text, std::size_t &at)
     return negative ? -value : value;
 }
 
-std::optional<std::vector<TToken>> tokenize(std::string_view text)
+// At most eight tokens: "name / a" after a space name is the longest form.
+class TTokens
 {
-    std::vector<TToken> tokens;
+public:
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const TToken &operator[](std::size_t i) const { return m_tokens[i]; }
+    bool push_back(const TToken &token)
+    {
+        if (m_size == m_tokens.size())
+            return false;
+        m_tokens[m_size++] = token;
+        return true;
+    }
+    TTokens tail() const
+    {
+        TTokens rest;
+        for (std::size_t i = 1; i < m_size; ++i)
+            rest.push_back(m_tokens[i]);
+        return rest;
+    }
+
+private:
+    std::array<TToken, 8> m_tokens{};
+    std::size_t m_size = 0;
+};
+
+std::optional<TTokens> tokenize(std::string_view text)
+{
+    TTokens tokens;
     std::size_t at = 0;
     while (at < text.size()) {
         const char c = text[at];
         if (isBlank(c)) {
             ++at;
         } else if (c == ',' || c == '/') {
-            tokens.push_back({c == ',' ? TToken::Comma : TToken::Slash, 0, {}});
+            if (!tokens.push_back({c == ',' ? TToken::Comma : TToken::Slash, 0, {}}))
+                return std::nullopt;
             ++at;
         } else if (const auto number = readNumber(text, at)) {
             if (at < text.size() && text[at] == '%') {
-                tokens.push_back({TToken::Percent, *number, {}});
+                if (!tokens.push_back({TToken::Percent, *number, {}}))
+                    return std::nullopt;
                 ++at;
             } else if (at < text.size() && isLetter(text[at])) {
                 const std::size_t start = at;
                 while (at < text.size() && isLetter(text[at]))
                     ++at;
-                tokens.push_back({TToken::Dimension, *number, text.substr(start, at - start)});
+                if (!tokens.push_back({TToken::Dimension, *number, text.substr(start, at - start)}))
+                    return std::nullopt;
             } else {
-                tokens.push_back({TToken::Number, *number, {}});
+                if (!tokens.push_back({TToken::Number, *number, {}}))
+                    return std::nullopt;
             }
         } else if (isLetter(c) || c == '-') {
             const std::size_t start = at;
             while (at < text.size() && (isLetter(text[at]) || isDigit(text[at]) || text[at] == '-'))
                 ++at;
-            tokens.push_back({TToken::Ident, 0, text.substr(start, at - start)});
+            if (!tokens.push_back({TToken::Ident, 0, text.substr(start, at - start)}))
+                return std::nullopt;
         } else {
             return std::nullopt;
         }
-        if (tokens.size() > 8)
-            return std::nullopt;
     }
     return tokens;
 }
@@ -197,7 +226,7 @@ struct TArguments
     bool Opaque;
 };
 
-std::optional<TArguments> arguments(const std::vector<TToken> &tokens, bool legacyAllowed)
+std::optional<TArguments> arguments(const TTokens &tokens, bool legacyAllowed)
 {
     TArguments result{{tokens.size() > 0 ? tokens[0] : TToken{}, tokens.size() > 2 ? tokens[2] : TToken{},
                        tokens.size() > 4 ? tokens[4] : TToken{}},
@@ -304,12 +333,12 @@ std::optional<TCssColor> labFamily(const TArguments &args, bool ok, bool polar)
     return mapped(MapToSrgb(LabToRgb(lab)));
 }
 
-std::optional<TCssColor> colorFunction(const std::vector<TToken> &tokens)
+std::optional<TCssColor> colorFunction(const TTokens &tokens)
 {
     if (tokens.empty() || tokens[0].Kind != TToken::Ident)
         return std::nullopt;
     const std::string_view space = tokens[0].Text;
-    const auto args = arguments({tokens.begin() + 1, tokens.end()}, false);
+    const auto args = arguments(tokens.tail(), false);
     if (!args)
         return std::nullopt;
     TVec3 v;
