@@ -131,12 +131,14 @@ TRgb ColorToRgb(TColor color)
 
 TColor RgbToColor(const TRgb &rgb)
 {
-    // Browsers hold components in single precision: hsl(0 0% 49.999999%)
-    // is 128, not 127.
+    // A half rounds up, and so does what lies within 1e-5 of a half: a
+    // browser holds components in single precision, so to it hsl(0 0%
+    // 49.999999%) is 128, and a half reached in double arithmetic may lie
+    // a trace below it.
     const auto channel = [](double c) {
         if (!(c > 0))  // NaN too
             return 0;
-        return int(std::floor(double(float(std::min(c, 1.0))) * 255 + 0.5));
+        return int(std::floor(std::min(c, 1.0) * 255 + 0.5 + 1e-5));
     };
     return MakeColor(channel(rgb.X), channel(rgb.Y), channel(rgb.Z));
 }
@@ -266,14 +268,14 @@ constexpr double RoundingMargin = 0.5 / 255;
 
 TMapped MapOklchToSrgb(const TVec3 &oklch)
 {
-    if (oklch.X >= 1)
-        return {MakeColor(255, 255, 255), false};
-    if (oklch.X <= 0)
-        return {MakeColor(0, 0, 0), false};
     const TRgb origin = OklabToRgb(LchToLab(oklch));
+    const bool outside = !inside(origin, RoundingMargin);
+    if (oklch.X >= 1)
+        return {MakeColor(255, 255, 255), outside};
+    if (oklch.X <= 0)
+        return {MakeColor(0, 0, 0), outside};
     if (inside(origin, 0))
         return {RgbToColor(origin), false};
-    const bool outside = !inside(origin, RoundingMargin);
     constexpr double Jnd = 0.02;
     constexpr double Epsilon = 0.0001;
     TVec3 current = oklch;

@@ -23,8 +23,8 @@ double LinearToSrgb(double value);
 /// The colour's sRGB components, each 0 .. 1 (the top byte is ignored).
 TRgb ColorToRgb(TColor color);
 /// The 8-bit colour nearest to in-gamut sRGB components: each clamped to
-/// 0 .. 1, held in single precision as browsers hold it, and rounded to the
-/// nearest of 0 .. 255, halves up.
+/// 0 .. 1 and rounded to the nearest of 0 .. 255, halves (and what lies
+/// within 1e-5 of a half) up.
 TColor RgbToColor(const TRgb &rgb);
 
 // Linear sRGB, the other RGB spaces and CIE XYZ, by the matrices that

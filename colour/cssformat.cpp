@@ -1,7 +1,8 @@
 // The copied CSS forms. A text is kept only if the colour it reads back as
 // is the mix's with room to spare: every channel within 0.49 of an 8-bit
-// step of the mix's and inside the gamut, so a browser computing in single
-// precision rounds it the same way and nothing is gamut mapped. The test is done in linear light against precomputed
+// step of the mix's, and in linear light a little inside that, so that a
+// browser converting with its own matrices in single precision rounds it
+// the same way. The test is done in linear light against precomputed
 // bounds, which keeps one text to a few microseconds.
 #include "css.h"
 #include "csstext.h"
@@ -14,6 +15,10 @@
 namespace {
 
 constexpr double Slack = 0.49;
+// And in linear light, where near black a step is small: browsers convert
+// with matrices of their own, in single precision, which put a dark channel
+// of a bright colour up to about 1e-4 of the brightest channel elsewhere.
+constexpr double RelativeSlack = 6e-4;
 
 struct TBounds
 {
@@ -29,26 +34,25 @@ const TBounds &linearBounds()
             b.Low[std::size_t(n)] = SrgbToLinear((n - Slack) / 255);
             b.High[std::size_t(n)] = SrgbToLinear((n + Slack) / 255);
         }
-        // Not beyond the gamut: the reader would map such a colour, and
-        // gamut mapping takes a black with a trace of red in Lab to black.
-        // The tolerance is for the arithmetic that makes black and white.
-        b.Low[0] = -1e-9;
-        b.High[255] = 1 + 1e-9;
         return b;
     }();
     return bounds;
 }
 
-bool within(double value, int channel, const std::array<double, 256> &low, const std::array<double, 256> &high)
-{
-    return value >= low[std::size_t(channel)] && value <= high[std::size_t(channel)];
-}
-
-bool fitsLinear(const TVec3 &linear, TColor color)
+bool fitsLinear(const TVec3 &linear, TColor color, double relativeSlack)
 {
     const TBounds &b = linearBounds();
-    return within(linear.X, GetRValue(color), b.Low, b.High) && within(linear.Y, GetGValue(color), b.Low, b.High)
-        && within(linear.Z, GetBValue(color), b.Low, b.High);
+    const double slack = relativeSlack * std::max({std::abs(linear.X), std::abs(linear.Y), std::abs(linear.Z)});
+    // The slack leaves at least the middle fiftieth of the step's window.
+    // A channel 0 or 255 may lie a little beyond the gamut, where browsers
+    // clip and CSS's gamut mapping clips too.
+    const auto within = [&](double value, int channel) {
+        const std::size_t n = std::size_t(channel);
+        const double margin = std::min(slack, (b.High[n] - b.Low[n]) * 0.49);
+        return value >= b.Low[n] + margin && value <= b.High[n] - margin;
+    };
+    return within(linear.X, GetRValue(color)) && within(linear.Y, GetGValue(color))
+        && within(linear.Z, GetBValue(color));
 }
 
 bool fitsRgb(const TRgb &rgb, TColor color)
@@ -64,11 +68,12 @@ struct TForm
     std::array<std::string_view, 3> Suffix;  // "%" or nothing
     int Hue;                                 // the component that is a hue, or -1
     int Chroma;                              // the component that is a chroma, or -1
-    bool (*Fits)(const TVec3 &, TColor);
+    bool (*Fits)(const TVec3 &, TColor, double);
 };
 
 constexpr double Powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
 constexpr int MostDecimals = 10;
+constexpr int RoomyDecimals = 6;
 
 // The value as the text with that many decimals would be read: the nearest
 // double to k / 10^decimals, which from_chars also gives for its text.
@@ -105,13 +110,23 @@ std::string serialise(TColor color, TVec3 exact, const TForm &form)
 {
     double *component[3] = {&exact.X, &exact.Y, &exact.Z};
     std::array<int, 3> decimals{};
+    double slack = RelativeSlack;
     const auto fits = [&](const std::array<int, 3> &d) {
         const TVec3 v = {rounded(exact.X, d[0]), rounded(exact.Y, d[1]), rounded(exact.Z, d[2])};
-        return form.Fits(v, color);
+        return form.Fits(v, color, slack);
     };
     int uniform = 0;
     while (uniform < MostDecimals && !fits({uniform, uniform, uniform}))
         ++uniform;
+    // Where the browsers' own arithmetic leaves no room (a bright green's
+    // dark red channel in OKLab), the text is the fewest decimals that
+    // read back exactly as CSS defines them.
+    if (uniform > RoomyDecimals) {
+        slack = 0;
+        uniform = 0;
+        while (uniform < MostDecimals && !fits({uniform, uniform, uniform}))
+            ++uniform;
+    }
     decimals = {uniform, uniform, uniform};
     for (std::size_t i = 0; i < 3; ++i) {
         for (int d = 0; d < decimals[i]; ++d) {
@@ -139,52 +154,65 @@ std::string serialise(TColor color, TVec3 exact, const TForm &form)
                 hue = keep;
         }
     }
-    std::string text(form.Name);
-    text += '(';
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (i > 0)
-            text += form.Commas ? ", " : " ";
-        append(text, *component[i], decimals[i]);
-        text += form.Suffix[i];
+    // Where a channel is 0 or 255 the text may lie beyond the gamut, and
+    // there the reader has the last word: CSS maps an OKLab lightness of 0
+    // or less to black, whatever the rest.
+    const auto edge = [](int c) { return c == 0 || c == 255; };
+    const bool atEdge = edge(GetRValue(color)) || edge(GetGValue(color)) || edge(GetBValue(color));
+    for (;;) {
+        std::string text(form.Name);
+        text += '(';
+        for (std::size_t i = 0; i < 3; ++i) {
+            if (i > 0)
+                text += form.Commas ? ", " : " ";
+            append(text, *component[i], decimals[i]);
+            text += form.Suffix[i];
+        }
+        text += ')';
+        if (!atEdge || decimals == std::array<int, 3>{MostDecimals, MostDecimals, MostDecimals})
+            return text;
+        const TCssColor read = ParseCssColor(text);
+        if (read.Color == color && !read.GamutMapped)
+            return text;
+        for (int &d : decimals)
+            d = std::min(d + 1, MostDecimals);
     }
-    text += ')';
-    return text;
 }
 
-bool hslFits(const TVec3 &v, TColor color)
+bool hslFits(const TVec3 &v, TColor color, double)
 {
     return fitsRgb(HslToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
 }
 
-bool hwbFits(const TVec3 &v, TColor color)
+bool hwbFits(const TVec3 &v, TColor color, double)
 {
     return fitsRgb(HwbToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
 }
 
-bool labFits(const TVec3 &v, TColor color)
+bool labFits(const TVec3 &v, TColor color, double slack)
 {
     if (v.X >= 100)
         return color == MakeColor(255, 255, 255);
-    return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(LabToXyzD50(v))), color);
+    return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(LabToXyzD50(v))), color, slack);
 }
 
-bool lchFits(const TVec3 &v, TColor color)
+bool lchFits(const TVec3 &v, TColor color, double slack)
 {
-    return labFits(LchToLab({v.X, std::max(v.Y, 0.0), v.Z}), color);
+    return labFits(LchToLab({v.X, std::max(v.Y, 0.0), v.Z}), color, slack);
 }
 
-bool oklabFits(const TVec3 &v, TColor color)
+bool oklabFits(const TVec3 &v, TColor color, double slack)
 {
     if (v.X >= 1)
         return color == MakeColor(255, 255, 255);
     if (v.X <= 0)
         return color == MakeColor(0, 0, 0);
-    return fitsLinear(XyzToLinearSrgb(OklabToXyz(v)), color);
+    return fitsLinear(XyzToLinearSrgb(OklabToXyz(v)), color, slack);
 }
 
-bool oklchFits(const TVec3 &v, TColor color)
+bool oklchFits(const TVec3 &v, TColor color, double slack)
 {
-    return oklabFits(LchToLab({v.X, std::max(v.Y, 0.0), v.Z}), color);
+    return oklabFits(LchToLab({v.X, std::max(v.Y, 0.0), v.Z}), color, slack);
 }
 
 } // namespace

@@ -328,8 +328,6 @@ std::optional<TCssColor> labFamily(const TArguments &args, bool ok, bool polar)
     }
     if (ok)
         return mapped(MapOklchToSrgb(LabToLch(lab)));
-    if (lab.X >= 100)  // CIE white and beyond: white, as gamut mapping gives it
-        return opaque(MakeColor(255, 255, 255));
     return mapped(MapToSrgb(LabToRgb(lab)));
 }
 
