@@ -11,6 +11,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -196,9 +197,23 @@ bool labFits(const TVec3 &v, TColor color, double slack)
     return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(LabToXyzD50(v))), color, slack);
 }
 
+// The search tries one hue many times over: its cosine and sine are kept.
+TVec3 polar(const TVec3 &v)
+{
+    thread_local double hue = 0, cosine = 1, sine = 0;
+    if (v.Z != hue) {
+        hue = v.Z;
+        const double radians = hue * std::numbers::pi / 180;
+        cosine = std::cos(radians);
+        sine = std::sin(radians);
+    }
+    const double chroma = std::max(v.Y, 0.0);
+    return {v.X, chroma * cosine, chroma * sine};
+}
+
 bool lchFits(const TVec3 &v, TColor color, double slack)
 {
-    return labFits(LchToLab({v.X, std::max(v.Y, 0.0), v.Z}), color, slack);
+    return labFits(polar(v), color, slack);
 }
 
 bool oklabFits(const TVec3 &v, TColor color, double slack)
@@ -212,8 +227,24 @@ bool oklabFits(const TVec3 &v, TColor color, double slack)
 
 bool oklchFits(const TVec3 &v, TColor color, double slack)
 {
-    return oklabFits(LchToLab({v.X, std::max(v.Y, 0.0), v.Z}), color, slack);
+    return oklabFits(polar(v), color, slack);
 }
+
+// The colour in linear light, from a table of the 256 component values.
+TVec3 linearOf(TColor color)
+{
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (int n = 0; n < 256; ++n)
+            t[std::size_t(n)] = SrgbToLinear(n / 255.0);
+        return t;
+    }();
+    return {table[std::size_t(GetRValue(color))], table[std::size_t(GetGValue(color))],
+            table[std::size_t(GetBValue(color))]};
+}
+
+TVec3 labOf(TColor color) { return XyzD50ToLab(XyzD65ToD50(LinearSrgbToXyz(linearOf(color)))); }
+TVec3 oklabOf(TColor color) { return XyzToOklab(LinearSrgbToXyz(linearOf(color))); }
 
 } // namespace
 
@@ -232,23 +263,23 @@ std::string ColorToCssHwb(TColor color)
 std::string ColorToCssLab(TColor color)
 {
     static constexpr TForm form{"lab", false, {"", "", ""}, -1, -1, labFits};
-    return serialise(color, RgbToLab(ColorToRgb(color)), form);
+    return serialise(color, labOf(color), form);
 }
 
 std::string ColorToCssLch(TColor color)
 {
     static constexpr TForm form{"lch", false, {"", "", ""}, 2, 1, lchFits};
-    return serialise(color, LabToLch(RgbToLab(ColorToRgb(color))), form);
+    return serialise(color, LabToLch(labOf(color)), form);
 }
 
 std::string ColorToCssOklab(TColor color)
 {
     static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits};
-    return serialise(color, RgbToOklab(ColorToRgb(color)), form);
+    return serialise(color, oklabOf(color), form);
 }
 
 std::string ColorToCssOklch(TColor color)
 {
     static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits};
-    return serialise(color, LabToLch(RgbToOklab(ColorToRgb(color))), form);
+    return serialise(color, LabToLch(oklabOf(color)), form);
 }

@@ -784,8 +784,8 @@ void tst_Colour::cssColor_data()
     row("oklab(1 0 0)", "#FFFFFF");
     row("oklab(100% 0 0)", "#FFFFFF");
     row("oklch(100% 0 0)", "#FFFFFF");
-    row("oklch(0% 0.3 30)", "#000000");
-    row("oklch(1 0.4 30)", "#FFFFFF");
+    row("oklch(0% 0.3 30)", "#000000 mapped");
+    row("oklch(1 0.4 30)", "#FFFFFF mapped");
     row("color(srgb 1 0.784314 0)", "#FFC800");
     row("color(srgb 100% 78.4314% 0%)", "#FFC800");
     row("color(srgb-linear 1 1 1)", "#FFFFFF");
