@@ -910,7 +910,7 @@ void tst_Colour::everyCopiedFormReadsBack()
     for (const std::string &failure : failures)
         QVERIFY2(failure.empty(), failure.c_str());
     const long long texts = std::accumulate(counts.begin(), counts.end(), 0LL);
-    QCOMPARE(texts, 6LL * ((1 << 24) + Step - 1) / Step);
+    QCOMPARE(texts, 6LL * (((1 << 24) + Step - 1) / Step));
     qInfo("%lld texts read back", texts);
 }
 
