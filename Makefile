@@ -12,7 +12,7 @@ PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-p
            fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
            desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n \
-           x11-utils nodejs npm chromium
+           x11-utils locales nodejs npm chromium
 
 .PHONY: all deps reference-deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
 

@@ -313,7 +313,8 @@ static bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
         && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
-// Exactly `count` hexadecimal digits, each `repeat` times (2 for "#RGB").
+// Every character a hexadecimal digit, each taken `repeat` times (2 for
+// "#RGB"); how many digits there are is for the caller to check.
 static std::optional<TColor> parseHexDigits(std::string_view digits, int repeat)
 {
     std::uint32_t value = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <numbers>
 
@@ -234,4 +235,21 @@ double ContrastRatio(TColor a, TColor b)
     const double la = RelativeLuminance(a);
     const double lb = RelativeLuminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TNameText NameText(TColor color)
+{
+    if (const auto name = NameForColor(color))
+        return {std::string(*name), true};
+    const TNearestColor nearest = NearestNamedColor(color);
+    // to_chars writes as the "C" locale does, whatever the program's locale.
+    char distance[32];
+    const auto written = std::to_chars(distance, distance + sizeof distance, nearest.Distance,
+                                       std::chars_format::fixed, 1);
+    std::string text = "近い色 ";
+    text += NameOfRow(nearest.Row);
+    text += " (ΔE ";
+    text.append(distance, written.ptr);
+    text += ")";
+    return {text, false};
 }

@@ -42,3 +42,14 @@ double RelativeLuminance(TColor color);
 /// The WCAG 2 contrast ratio (lighter + 0.05) / (darker + 0.05) of two
 /// colours' relative luminances, 1 .. 21, in either order of arguments.
 double ContrastRatio(TColor a, TColor b);
+
+/// How a colour stands to the named colours, as the chooser and the
+/// swatches' descriptions show it: its name when it has one (NameForColor),
+/// else "近い色 gold (ΔE 5.0)" (UTF-8), the distance rounded to one decimal
+/// and written with a point whatever the locale.
+struct TNameText
+{
+    std::string Text;
+    bool Exact;
+};
+TNameText NameText(TColor color);

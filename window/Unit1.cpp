@@ -1,14 +1,14 @@
 #include "Unit1.h"
 
 #include "application.h"
+#include "colorchips.h"
 #include "colordialog.h"
-#include "colourchips.h"
 #include "controls.h"
+#include "designfont.h"
+#include "mixcopy.h"
 #include "swatch.h"
 
-#include <QApplication>
 #include <QEvent>
-#include <QFontDatabase>
 #include <QShowEvent>
 
 #include <array>
@@ -71,15 +71,25 @@ constexpr bool sameName(const char *a, const char *b)
     return std::string_view(a) == std::string_view(b);
 }
 
+constexpr std::size_t LayoutRows = std::size(Layout);
+
+// The row of a control, or LayoutRows when the table has none of the name.
+constexpr std::size_t findRow(const char *name)
+{
+    for (std::size_t row = 0; row < LayoutRows; ++row) {
+        if (sameName(Layout[row].name, name))
+            return row;
+    }
+    return LayoutRows;
+}
+
 // The row of a control, found while compiling: a misspelt name does not
 // build (the throw cannot be evaluated as a constant).
 consteval std::size_t layoutRow(const char *name)
 {
-    for (std::size_t row = 0; row < std::size(Layout); ++row) {
-        if (sameName(Layout[row].name, name))
-            return row;
-    }
-    throw "no such control in the layout table";
+    if (findRow(name) == LayoutRows)
+        throw "no such control in the layout table";
+    return findRow(name);
 }
 
 consteval std::size_t tabStopCount()
@@ -107,65 +117,14 @@ consteval bool tabOrdersAreDense()
     return true;
 }
 
-// "ＭＳ Ｐゴシック" where it is installed, else IPA's proportional Gothic, else
-// the desktop's sans-serif: only the first of them that is installed is asked
-// for. A missing family costs a fallback search for every script at every
-// size before the next is tried, and a font that names further families has
-// its fallback list searched for every script at once rather than when a
-// character is missing from it, which none of the window's texts is.
-QString designFamily()
-{
-    // By either of its names, without asking fontconfig to resolve one.
-    const QStringList installed = QFontDatabase::families();
-    for (const QString &family : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")}) {
-        if (installed.contains(family))
-            return QStringLiteral("ＭＳ Ｐゴシック");
-    }
-    // Listed by its name in the user's language: "IPA Pゴシック" under a
-    // Japanese locale.
-    for (const QString &family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")}) {
-        if (installed.contains(family))
-            return family;
-    }
-    return QStringLiteral("sans-serif");
-}
-
-QFont designFont(int height)
-{
-    QFont font;
-    static const QString family = designFamily();
-    font.setFamilies({family});
-    font.setPixelSize(height);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-// QLineEdit lays its text out in the application's font while it is being
-// built, before it takes the font it is given. With the window's font standing
-// in as the application's until the controls exist, the platform's default
-// family is never resolved, which would cost its own engine and fallback list
-// before the first paint.
-class TApplicationFontWhileBuilding
-{
-public:
-    explicit TApplicationFontWhileBuilding(const QFont &font)
-    {
-        QApplication::setFont(font);
-    }
-    ~TApplicationFontWhileBuilding() { QApplication::setFont(m_saved); }
-
-private:
-    const QFont m_saved = QApplication::font();
-};
-
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
     : QScrollArea(parent)
 {
-    const TApplicationFontWhileBuilding buildingFont(designFont(WindowFontHeight));
+    const TApplicationFontWhileBuilding buildingFont(DesignFont(WindowFontHeight));
     setWindowTitle(QStringLiteral("Tintaro"));
-    setFont(designFont(WindowFontHeight));
+    setFont(DesignFont(WindowFontHeight));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setBackgroundRole(QPalette::Button);
@@ -220,6 +179,7 @@ void TForm1::createControls()
     Panel1 = create<TPanel>(layoutRow("Panel1"));
 
     static_assert(tabOrdersAreDense());
+    static_assert(std::tuple_size_v<decltype(m_controls)> == LayoutRows);
     static_assert(std::tuple_size_v<decltype(m_tabStops)> == tabStopCount());
     // Panels hold places in the order but take no focus, so Tab passes them.
     for (std::size_t i = 1; i < m_tabStops.size(); ++i)
@@ -229,6 +189,8 @@ void TForm1::createControls()
     // The decimal and colour-value read-outs can be selected and copied.
     lblTen->setSelectable(true);
     lblRGB->setSelectable(true);
+    for (TPanel *panel : {Panel1, Panel2, Panel3, Panel4})
+        GiveSwatchFeatures(panel);
     // Ctrl+C anywhere copies the mix; the keyboard reaches its copy menu.
     new TMixCopy(this, Panel1);
 }
@@ -242,7 +204,7 @@ void TForm1::fillNameList()
     for (const TNamedColor &row : NamedColors)
         names << QString::fromUtf8(row.Name);
     ListBox1->addItems(names);
-    ListBox1->setItemDelegate(new TColourChips(ListBox1));
+    ListBox1->setItemDelegate(new TColorChips(ListBox1));
 }
 
 void TForm1::createColorDialog()
@@ -258,11 +220,11 @@ void TForm1::captionControls()
 {
     // A caption names the slider or edit box beside it (and Alt+its access
     // key would go there); it describes the read-out beside it.
-    for (const TLayoutRow &row : Layout) {
-        if (!*row.caption)
+    for (std::size_t row = 0; row < LayoutRows; ++row) {
+        if (!*Layout[row].caption)
             continue;
-        auto *control = widget()->findChild<QWidget *>(QLatin1String(row.name), Qt::FindDirectChildrenOnly);
-        auto *caption = widget()->findChild<TLabel *>(QLatin1String(row.caption), Qt::FindDirectChildrenOnly);
+        QWidget *control = m_controls[row];
+        auto *caption = qobject_cast<TLabel *>(m_controls[findRow(Layout[row].caption)]);
         if (qobject_cast<TLabel *>(control)) {
             control->setAccessibleDescription(caption->text());
         } else {
@@ -289,7 +251,7 @@ Control *TForm1::create(std::size_t index)
     auto *control = new Control(widget());
     control->setObjectName(QLatin1String(row.name));
     if (row.fontHeight)
-        control->setFont(designFont(row.fontHeight));
+        control->setFont(DesignFont(row.fontHeight));
     control->setGeometry(row.left, row.top, row.width, row.height);
     if (*row.accessibleName)
         control->setAccessibleName(QString::fromUtf8(row.accessibleName));
@@ -299,6 +261,7 @@ Control *TForm1::create(std::size_t index)
         control->setText(QString::fromUtf8(row.text));
     if (row.tabOrder >= 0)
         m_tabStops[std::size_t(row.tabOrder)] = control;
+    m_controls[index] = control;
     return control;
 }
 
@@ -360,10 +323,9 @@ void TForm1::ScrollBar1Change()
 
 void TForm1::ShowColorTexts()
 {
-    const TColor color = Panel1->color();
-    const TColor rgb = ColorToRGB(color);
+    const TColor rgb = Panel1->rgb();
     lblTen->setCaption(QString::fromStdString(ColorToDecimalText(rgb)));
-    Edit2->changeText(QString::fromStdString(ColorToHtml(color)));  // the components as they stand, unresolved
+    Edit2->changeText(ToHtmlText(Panel1->color()));  // the components as they stand, unresolved
     lblRGB->setCaption(QString::fromStdString(ColorToValueText(rgb)));
     Edit1->changeText(QString());
 }

@@ -83,6 +83,7 @@ private:
     TPanel *Panel1 = nullptr;
     TColorDialog *ColorDialog1 = nullptr;
 
+    std::array<QWidget *, 24> m_controls{};  // by row of the layout table
     std::array<QWidget *, 12> m_tabStops{};  // by tab order
     bool m_fitOuterSize = false;
 };

@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "controls.h"
+
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -177,8 +179,23 @@ void TApplication::showException(std::exception_ptr error)
     box.exec();
 }
 
+namespace {
+
+// Raises the exception that a nested handler left, if any.
+void raiseCarriedException()
+{
+    if (carried)
+        std::rethrow_exception(std::exchange(carried, nullptr));
+}
+
+} // namespace
+
 void RunHandler(const std::function<void()> &handler)
 {
+    // Only a handler run here can leave an exception to carry, so the
+    // controls need the check from the first run on.
+    static const bool checked = (SetAfterSignalCheck(raiseCarriedException), true);
+    Q_UNUSED(checked);
     ++handlerDepth;
     try {
         handler();
@@ -193,8 +210,3 @@ void RunHandler(const std::function<void()> &handler)
     }
 }
 
-void RaiseCarriedException()
-{
-    if (carried)
-        std::rethrow_exception(std::exchange(carried, nullptr));
-}

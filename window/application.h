@@ -48,14 +48,11 @@ private:
 
 /// Runs an event handler. An exception that leaves it is shown in the error
 /// box and the program goes on. Inside another handler (a slider set by a
-/// pick) the exception is carried past Qt's signal code instead, and
-/// RaiseCarriedException() raises it again in the outer handler, which stops
-/// there as well: one box, as if it had unwound straight through.
+/// pick) the exception is carried past Qt's signal code instead and raised
+/// again in the outer handler when the control's setter returns (the check
+/// given to the control layer), so the outer handler stops there as well:
+/// one box, as if it had unwound straight through.
 void RunHandler(const std::function<void()> &handler);
-
-/// Raises the exception that a nested handler left, if any; called by the
-/// control layer right after the Qt call that ran the handler returns.
-void RaiseCarriedException();
 
 /// connect() with the slot run through RunHandler.
 template<typename Sender, typename Signal, typename Receiver>

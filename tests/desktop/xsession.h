@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -42,9 +43,13 @@ public:
     TSession()
     {
         // A session bus, as a desktop session has one. Without it libdbus
-        // would start one of its own and leave its address under HOME.
+        // would start one of its own and leave its address under HOME. Its
+        // own configuration starts nothing from the machine's service
+        // folders (a desktop portal there would take the stand-in's name);
+        // only the accessibility bus can be started on demand.
         m_busAddress = startAndReadLine(m_bus, QStringLiteral("dbus-daemon"),
-                                        {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+                                        {"--config-file=" + writeBusConfiguration(), "--nofork", "--nopidfile",
+                                         "--print-address=1"});
         QDir().mkpath(home());
         QDir().mkpath(configHome());
     }
@@ -85,6 +90,33 @@ public:
     }
 
 private:
+    QString writeBusConfiguration() const
+    {
+        const QString services = m_runtime.filePath(QStringLiteral("bus-services"));
+        QDir().mkpath(services);
+        QFile a11y(services + QStringLiteral("/org.a11y.Bus.service"));
+        if (a11y.open(QIODevice::WriteOnly))
+            a11y.write("[D-BUS Service]\nName=org.a11y.Bus\nExec=/usr/libexec/at-spi-bus-launcher\n");
+        const QString path = m_runtime.filePath(QStringLiteral("bus.conf"));
+        QFile configuration(path);
+        if (configuration.open(QIODevice::WriteOnly))
+            configuration.write(QStringLiteral(
+                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
+                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                "<busconfig>\n"
+                "  <type>session</type>\n"
+                "  <listen>unix:tmpdir=/tmp</listen>\n"
+                "  <auth>EXTERNAL</auth>\n"
+                "  <servicedir>%1</servicedir>\n"
+                "  <policy context=\"default\">\n"
+                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                "    <allow eavesdrop=\"true\"/>\n"
+                "    <allow own=\"*\"/>\n"
+                "  </policy>\n"
+                "</busconfig>\n").arg(services).toUtf8());
+        return path;
+    }
+
     QTemporaryDir m_runtime;
     QProcess m_bus;
     QString m_busAddress;

@@ -2,7 +2,7 @@
 // sliders' keys and mouse, mixing, scrolling, closing and the error box.
 #include "windowtest.h"
 
-#include "chooser.h"
+#include "colorchooser.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

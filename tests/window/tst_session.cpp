@@ -6,7 +6,7 @@
 // run draws a new seed), TINTARO_EVENTS sets its length.
 #include "windowtest.h"
 
-#include "chooser.h"
+#include "colorchooser.h"
 
 #include <QHash>
 #include <QPushButton>

@@ -10,15 +10,12 @@
 #include "colour.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QVariantMap>
 
 #include <optional>
 
-class QDBusPendingCallWatcher;
-class QTimer;
 class QWidget;
+class TPickBackend;
 
 class TScreenPicker : public QObject
 {
@@ -53,39 +50,12 @@ signals:
     void picked(TColor color);
     void cancelled();
 
-private slots:
-    // QtDBus connects a bus signal only to a slot named by its signature.
-    void portalResponse(uint response, const QVariantMap &results);
-
 private:
     void setAvailability(bool available, const QString &reason);
-    void checkPortal();
-    void portalVersionAnswered(QDBusPendingCallWatcher *call);
-
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void startGrab(QWidget *window);
-    void tryGrab();
-    void keyPressed(int key);
-    void readPixel(const QPointF &globalPosition);
-    void releaseGrab();
-
-    void startPortalPick(QWidget *window);
-    void portalPickAnswered(QDBusPendingCallWatcher *call);
-    void unsubscribePortal();
-
     void finish(std::optional<TColor> color);
 
-    Method m_method = Method::Automatic;
+    TPickBackend *m_backend = nullptr;  // none where no way to pick exists
     bool m_available = false;
     QString m_reason;
     bool m_picking = false;
-
-    QPointer<QWidget> m_grabber;
-    QTimer *m_grabRetry = nullptr;
-    int m_grabTries = 0;
-    std::optional<TColor> m_pressed;  // read at the press, given at the release
-    bool m_cancelPressed = false;
-
-    QString m_requestPath;
-    int m_requestCount = 0;
 };

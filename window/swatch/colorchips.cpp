@@ -1,4 +1,4 @@
-#include "colourchips.h"
+#include "colorchips.h"
 
 #include "controls.h"
 
@@ -6,16 +6,16 @@
 #include <QPainter>
 #include <QStyle>
 
-TColourChips::TColourChips(QObject *parent)
+TColorChips::TColorChips(QObject *parent)
     : QStyledItemDelegate(parent)
 {
     for (int row = 0; row < NamedColorCount; ++row) {
         const TColor color = ColorOfRow(row);
-        m_colours[std::size_t(row)] = ToQColor(color);
+        m_colors[std::size_t(row)] = ToQColor(color);
     }
 }
 
-void TColourChips::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void TColorChips::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyleOptionViewItem item = option;
     initStyleOption(&item, index);
@@ -33,7 +33,7 @@ void TColourChips::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     const QRect chip(row.left() + margin, row.top() + (row.height() - side) / 2, side, side);
     const int at = index.row();
     if (at >= 0 && at < NamedColorCount) {
-        painter->fillRect(chip, m_colours[std::size_t(at)]);
+        painter->fillRect(chip, m_colors[std::size_t(at)]);
         // An outline keeps white and near-white chips visible on a white
         // list and on the selection.
         painter->save();

@@ -5,44 +5,13 @@
 // their text entries "ColorA" .. "ColorP" are formed when asked for.
 #pragma once
 
-#include "colour.h"
+#include "chooserrequest.h"
 
 #include <QFlags>
 #include <QObject>
-#include <QPoint>
-#include <QRect>
-#include <QSize>
 
-#include <array>
 #include <map>
 #include <string>
-
-class QWidget;
-
-inline constexpr int CustomColorCount = 16;
-using TCustomColors = std::array<TColor, CustomColorCount>;
-
-/// Sixteen slots with no colour.
-inline constexpr TCustomColors EmptyCustomColors = {-1, -1, -1, -1, -1, -1, -1, -1,
-                                                    -1, -1, -1, -1, -1, -1, -1, -1};
-
-/// What one opening of the chooser is given.
-struct TChooseColorRequest
-{
-    // Flag values of the request.
-    static constexpr unsigned RgbInit = 1;
-    static constexpr unsigned FullOpen = 2;
-    static constexpr unsigned PreventFullOpen = 4;
-    static constexpr unsigned ShowHelp = 8;
-    static constexpr unsigned EnableHook = 16;
-    static constexpr unsigned SolidColor = 128;
-    static constexpr unsigned AnyColor = 256;
-
-    TColor initialColor = 0;          ///< plain red-green-blue
-    TCustomColors customColors{};     ///< -1 for an empty slot
-    unsigned flags = 0;
-    QWidget *owner = nullptr;
-};
 
 class TColorDialog : public QObject
 {
@@ -77,13 +46,6 @@ public:
     /// Opens the chooser modally over owner. On OK stores the colour and the
     /// slots and returns true; on Cancel changes nothing and returns false.
     bool execute(QWidget *owner);
-
-    /// Centred horizontally on the monitor, the top one third of the free
-    /// height down, both rounded toward zero.
-    static QPoint chooserPosition(const QRect &monitor, const QSize &chooser);
-
-    /// The key of slot 0 .. 15: "ColorA" .. "ColorP".
-    static std::string slotKey(int slot);
 
 private:
     TColor m_color = 0;

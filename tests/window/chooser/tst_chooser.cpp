@@ -3,9 +3,9 @@
 // grids, the hue/saturation/lightness boxes, typed colours, placement.
 #include "windowtest.h"
 
-#include "chooser.h"
-#include "choosercolour.h"
+#include "colorchooser.h"
 #include "colordialog.h"
+#include "placement.h"
 #include "screenpicker.h"
 
 #include <QAbstractButton>
@@ -105,8 +105,6 @@ private slots:
     void customColoursAcrossOpenings();
     void basicColourPickedByMouseAndKeys();
     void gridsAreOneTabStopEach();
-    void everyColourKeepsItsRgbWhileItsHslIsShown();
-    void hslEditsFollowCss();
     void hslBoxes_data();
     void hslBoxes();
     void typedColours_data();
@@ -319,44 +317,6 @@ void tst_Chooser::gridsAreOneTabStopEach()
         QVERIFY(basic[5]->grab().toImage() != focused);
         press(chooser, "cancel");
     });
-}
-
-void tst_Chooser::everyColourKeepsItsRgbWhileItsHslIsShown()
-{
-    TChooserColour colour;
-    for (TColor color = 0; color < 1 << 24; ++color) {
-        colour.setColor(color);
-        const THsl hsl = colour.hsl();
-        // The numbers shown, handed back as the boxes and the field hold them.
-        colour.setHsl(hsl);
-        colour.pickValue(colour.hsv().Value);
-        if (colour.color() != color || hsl.Hue < 0 || hsl.Hue > 359 || hsl.Saturation < 0
-            || hsl.Saturation > 100 || hsl.Lightness < 0 || hsl.Lightness > 100)
-            QFAIL(qPrintable(QStringLiteral("%1 became %2 (hsl %3 %4 %5)")
-                                 .arg(color, 6, 16, QLatin1Char('0')).arg(colour.color(), 6, 16, QLatin1Char('0'))
-                                 .arg(hsl.Hue).arg(hsl.Saturation).arg(hsl.Lightness)));
-    }
-}
-
-void tst_Chooser::hslEditsFollowCss()
-{
-    // Every hue, saturation and lightness against QColor's conversion, whose
-    // 16-bit channels may round a half the other way: one step at most.
-    TChooserColour colour;
-    for (int hue = 0; hue < 360; ++hue)
-        for (int saturation = 0; saturation <= 100; ++saturation)
-            for (int lightness = 0; lightness <= 100; ++lightness) {
-                colour.setHsl({hue, saturation, lightness});
-                const QColor css = QColor::fromHslF(hue / 360.0f, saturation / 100.0f, lightness / 100.0f);
-                const TColor got = colour.color();
-                if (std::abs(GetRValue(got) - css.red()) > 1 || std::abs(GetGValue(got) - css.green()) > 1
-                    || std::abs(GetBValue(got) - css.blue()) > 1)
-                    QFAIL(qPrintable(QStringLiteral("hsl(%1, %2%, %3%) gave %4, not %5").arg(hue).arg(saturation)
-                                         .arg(lightness).arg(QString::fromStdString(ColorToHtml(got)), css.name())));
-                const THsl shown = colour.hsl();
-                if (shown.Hue != hue || shown.Saturation != saturation || shown.Lightness != lightness)
-                    QFAIL("the boxes do not keep what was typed");
-            }
 }
 
 void tst_Chooser::hslBoxes_data()
@@ -596,7 +556,7 @@ void tst_Chooser::placement()
     QFETCH(QRect, monitor);
     QFETCH(QSize, chooser);
     QFETCH(QPoint, position);
-    QCOMPARE(TColorDialog::chooserPosition(monitor, chooser), position);
+    QCOMPARE(ChooserPosition(monitor, chooser), position);
 }
 
 void tst_Chooser::chooserIsPlacedOnItsMonitor()
@@ -605,7 +565,7 @@ void tst_Chooser::chooserIsPlacedOnItsMonitor()
     withChooser(form, [&](TColorChooser &chooser) {
         const QRect monitor = form->screen()->geometry();
         QCOMPARE(chooser.frameGeometry().topLeft(),
-                 TColorDialog::chooserPosition(monitor, chooser.frameGeometry().size()));
+                 ChooserPosition(monitor, chooser.frameGeometry().size()));
         press(chooser, "cancel");
     });
 }

@@ -1,4 +1,4 @@
-#include "choosercolour.h"
+#include "choosermodel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +12,7 @@ bool operator==(const THsl &a, const THsl &b)
 
 } // namespace
 
-THsv TChooserColour::ColorToHsv(TColor color)
+THsv TChooserModel::ColorToHsv(TColor color)
 {
     const int red = GetRValue(color);
     const int green = GetGValue(color);
@@ -32,7 +32,7 @@ THsv TChooserColour::ColorToHsv(TColor color)
     return {int(std::lround(sixths * 60)) % 360, int(std::lround(255.0 * range / max)), max};
 }
 
-TColor TChooserColour::HsvToColor(const THsv &hsv)
+TColor TChooserModel::HsvToColor(const THsv &hsv)
 {
     const double value = hsv.Value / 255.0;
     const double chroma = value * hsv.Saturation / 255.0;
@@ -52,7 +52,7 @@ TColor TChooserColour::HsvToColor(const THsv &hsv)
     return MakeColor(channel(red), channel(green), channel(blue));
 }
 
-void TChooserColour::setColor(TColor color)
+void TChooserModel::setColor(TColor color)
 {
     m_color = color & 0xFFFFFF;
     m_hsl = ColorToHsl(m_color);
@@ -60,7 +60,7 @@ void TChooserColour::setColor(TColor color)
     m_hsv = {hsv.Hue < 0 ? m_hsv.Hue : hsv.Hue, hsv.Value > 0 ? hsv.Saturation : m_hsv.Saturation, hsv.Value};
 }
 
-void TChooserColour::setHsl(THsl hsl)
+void TChooserModel::setHsl(THsl hsl)
 {
     hsl = {std::clamp(hsl.Hue, 0, 359), std::clamp(hsl.Saturation, 0, 100), std::clamp(hsl.Lightness, 0, 100)};
     if (hsl == m_hsl)
@@ -69,17 +69,17 @@ void TChooserColour::setHsl(THsl hsl)
     m_hsl = hsl;
 }
 
-void TChooserColour::pickHueSaturation(int hue, int saturation)
+void TChooserModel::pickHueSaturation(int hue, int saturation)
 {
     setHsv({hue, saturation, m_hsv.Value == 0 ? 255 : m_hsv.Value});
 }
 
-void TChooserColour::pickValue(int value)
+void TChooserModel::pickValue(int value)
 {
     setHsv({m_hsv.Hue, m_hsv.Saturation, value});
 }
 
-void TChooserColour::setHsv(const THsv &hsv)
+void TChooserModel::setHsv(const THsv &hsv)
 {
     const THsv clamped{std::clamp(hsv.Hue, 0, 359), std::clamp(hsv.Saturation, 0, 255), std::clamp(hsv.Value, 0, 255)};
     if (clamped == m_hsv)

@@ -8,8 +8,8 @@
 // process, keeps those added before a Cancel, and writes a settings file.
 #pragma once
 
-#include "choosercolour.h"
-#include "colordialog.h"
+#include "choosermodel.h"
+#include "chooserrequest.h"
 
 #include <QBasicTimer>
 #include <QDialog>
@@ -20,9 +20,9 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class TBrightnessBar;
+class TColorGrid;
 class THueSaturationField;
 class TScreenPicker;
-class TSwatchGrid;
 class TTypedColorEdit;
 
 class TColorChooser : public QDialog
@@ -33,7 +33,7 @@ class TColorChooser : public QDialog
 public:
     explicit TColorChooser(const TChooseColorRequest &request);
 
-    TColor color() const { return m_colour.color(); }
+    TColor color() const { return m_model.color(); }
     TCustomColors customColors() const { return m_custom; }
 
     /// Sets the current colour as if the user had chosen it.
@@ -45,17 +45,17 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    void createBasicColours();
-    void createCustomColours();
-    void createColourField();
+    void createBasicColors();
+    void createCustomColors();
+    void createColorField();
     void createNumbers();
-    void createTypedColour();
+    void createTypedColor();
     void createPreview();
     void createButtons(unsigned flags);
     void layOut(unsigned flags);
 
     void editHsl();
-    void applyTypedColour();
+    void applyTypedColor();
     void pickFromScreen();
     void showPickerAvailability();
     void addCustomColor();
@@ -63,7 +63,7 @@ private:
     void refresh();
     void place(bool again = false);
 
-    TChooserColour m_colour;
+    TChooserModel m_model;
     TColor m_original = 0;
     TCustomColors m_custom{};
     int m_nextSlot = 0;
@@ -75,8 +75,8 @@ private:
     QBasicTimer m_frameTimer;
     int m_frameChecks = 0;
 
-    TSwatchGrid *m_basic = nullptr;
-    TSwatchGrid *m_customGrid = nullptr;
+    TColorGrid *m_basic = nullptr;
+    TColorGrid *m_customGrid = nullptr;
     QLabel *m_basicLabel = nullptr;
     QLabel *m_customLabel = nullptr;
     THueSaturationField *m_field = nullptr;

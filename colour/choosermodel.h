@@ -19,7 +19,7 @@ struct THsv
     friend bool operator==(const THsv &, const THsv &) = default;
 };
 
-class TChooserColour
+class TChooserModel
 {
 public:
     TColor color() const { return m_color; }

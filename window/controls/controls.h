@@ -3,6 +3,9 @@
 // before storing it and notifies synchronously only on a real change; the
 // list raises its click notification after every selection change the user
 // makes and never for one made from code; a panel is filled with a TColor.
+// The layers above hand down what the controls call up to: the panels'
+// description and copy menu, and the check for an exception that a handler
+// left inside a setter.
 #pragma once
 
 #include "colour.h"
@@ -33,6 +36,17 @@ inline QColor ToQColor(TColor color)
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
+/// "#RRGGBB" (ColorToHtml) as a QString.
+inline QString ToHtmlText(TColor color)
+{
+    return QString::fromStdString(ColorToHtml(color));
+}
+
+/// Given once by the application layer: runs after every control setter
+/// whose Qt call may have run a handler through a signal, and raises there
+/// an exception that the handler left. Nothing runs until it is given.
+void SetAfterSignalCheck(std::function<void()> check);
+
 class TScrollBar : public QScrollBar
 {
     Q_OBJECT
@@ -44,7 +58,7 @@ public:
     int position() const { return value(); }
     /// Clamps to 0 .. 255, then raises changed() before returning, and only
     /// when the stored position really changes. An exception that left the
-    /// change handler is raised again here, in the handler that set it.
+    /// change handler is raised again here (SetAfterSignalCheck).
     void setPosition(int position);
 
 signals:
@@ -63,11 +77,20 @@ class TPanel : public QFrame
 public:
     explicit TPanel(QWidget *parent);
 
+    /// The colour as set: a system colour stays symbolic.
     TColor color() const { return m_color; }
     void setColor(TColor color);
+    /// The colour as the panel shows it: a system colour resolved.
+    TColor rgb() const { return ColorToRGB(m_color); }
+
+    /// What a panel offers beyond its fill, given by the swatch layer: the
+    /// description of its colour and the copy menu at a point on the screen.
+    using Describe = std::function<QString(TColor rgb)>;
+    using CopyMenu = std::function<void(TColor rgb, const QPoint &globalPos, QWidget *parent)>;
+    void setFeatures(Describe describe, CopyMenu copyMenu);
 
     /// The colour as the tooltip shows it and an assistive technology reads
-    /// it (SwatchDescription): "#FFD700 gold · 白 1.4:1 · 黒 15.0:1".
+    /// it: "#FFD700 gold · 白 1.4:1 · 黒 15.0:1"; empty without features.
     QString description() const;
 
 protected:
@@ -78,6 +101,8 @@ protected:
 
 private:
     TColor m_color = clBtnFace;
+    Describe m_describe;
+    CopyMenu m_copyMenu;
 };
 
 /// Plain static text that sizes itself to its text: the size follows each
@@ -116,7 +141,8 @@ public:
     explicit TEdit(QWidget *parent);
 
     /// Sets the text, laying it out only when it really changes. An exception
-    /// that left a handler of the change is raised again here.
+    /// that left a handler of the change is raised again here
+    /// (SetAfterSignalCheck).
     void changeText(const QString &text);
 };
 

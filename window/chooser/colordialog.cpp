@@ -1,21 +1,14 @@
 #include "colordialog.h"
 
-#include "chooser.h"
+#include "colorchooser.h"
 #include "controls.h"
 
 #include <QApplication>
 #include <QPointer>
 
-#include <cstdio>
-
 TColorDialog::TColorDialog(QObject *parent)
     : QObject(parent)
 {
-}
-
-std::string TColorDialog::slotKey(int slot)
-{
-    return std::string("Color") + char('A' + slot);
 }
 
 std::map<std::string, std::string> TColorDialog::customColors() const
@@ -24,9 +17,10 @@ std::map<std::string, std::string> TColorDialog::customColors() const
     if (!m_customColorsStored)
         return entries;
     for (int slot = 0; slot < CustomColorCount; ++slot) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%.6X", static_cast<unsigned>(m_customColors[std::size_t(slot)]));
-        entries[slotKey(slot)] = text;
+        // At least six upper-case digits: an empty slot is "FFFFFFFF".
+        const auto value = static_cast<unsigned>(m_customColors[std::size_t(slot)]);
+        const QString text = QString::number(value, 16).toUpper().rightJustified(6, QLatin1Char('0'));
+        entries[CustomSlotKey(slot)] = text.toStdString();
     }
     return entries;
 }
@@ -70,12 +64,4 @@ bool TColorDialog::execute(QWidget *owner)
     m_customColors = chooser.customColors();
     m_customColorsStored = true;
     return true;
-}
-
-QPoint TColorDialog::chooserPosition(const QRect &monitor, const QSize &chooser)
-{
-    // C++ integer division rounds toward zero, also for a chooser larger
-    // than the monitor.
-    return {monitor.left() + (monitor.width() - chooser.width()) / 2,
-            monitor.top() + (monitor.height() - chooser.height()) / 3};
 }

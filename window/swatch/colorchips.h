@@ -10,18 +10,18 @@
 
 #include <array>
 
-class TColourChips : public QStyledItemDelegate
+class TColorChips : public QStyledItemDelegate
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TColourChips)
+    Q_DISABLE_COPY_MOVE(TColorChips)
 
 public:
     /// For a list whose row numbers are NamedColors rows.
-    explicit TColourChips(QObject *parent);
+    explicit TColorChips(QObject *parent);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
     // Made once: a paint only looks a row's colour up.
-    std::array<QColor, NamedColorCount> m_colours;
+    std::array<QColor, NamedColorCount> m_colors;
 };

@@ -1,11 +1,8 @@
 #include "controls.h"
 
 #include "accessible.h"
-#include "application.h"
-#include "swatch.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -16,6 +13,27 @@
 #include <QPainter>
 #include <QPalette>
 #include <QToolTip>
+
+namespace {
+
+std::function<void()> &afterSignalCheck()
+{
+    static std::function<void()> check;
+    return check;
+}
+
+void checkAfterSignal()
+{
+    if (const auto &check = afterSignalCheck())
+        check();
+}
+
+} // namespace
+
+void SetAfterSignalCheck(std::function<void()> check)
+{
+    afterSignalCheck() = std::move(check);
+}
 
 TColor ColorToRGB(TColor color)
 {
@@ -47,7 +65,7 @@ TScrollBar::TScrollBar(QWidget *parent)
 void TScrollBar::setPosition(int position)
 {
     setValue(position);
-    RaiseCarriedException();
+    checkAfterSignal();
 }
 
 void TScrollBar::keyPressEvent(QKeyEvent *event)
@@ -94,47 +112,23 @@ void TScrollBar::paintEvent(QPaintEvent *event)
     }
 }
 
-namespace {
-
-// A panel is read as an image described by its colour, computed when an
-// assistive technology asks rather than at every change.
-class TPanelAccessible : public QAccessibleWidget
-{
-public:
-    explicit TPanelAccessible(TPanel *panel)
-        : QAccessibleWidget(panel, QAccessible::Graphic)
-    {
-    }
-
-    QString text(QAccessible::Text kind) const override
-    {
-        if (kind == QAccessible::Description)
-            return static_cast<const TPanel *>(widget())->description();
-        return QAccessibleWidget::text(kind);
-    }
-};
-
-QAccessibleInterface *panelAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("TPanel") && object && object->isWidgetType())
-        return new TPanelAccessible(static_cast<TPanel *>(object));
-    return nullptr;
-}
-
-} // namespace
-
 TPanel::TPanel(QWidget *parent)
     : QFrame(parent)
 {
-    static const bool factoryInstalled = (QAccessible::installFactory(panelAccessible), true);
-    Q_UNUSED(factoryInstalled);
+    InstallControlAccessibility();
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
 }
 
+void TPanel::setFeatures(Describe describe, CopyMenu copyMenu)
+{
+    m_describe = std::move(describe);
+    m_copyMenu = std::move(copyMenu);
+}
+
 QString TPanel::description() const
 {
-    return SwatchDescription(ColorToRGB(m_color));
+    return m_describe ? m_describe(rgb()) : QString();
 }
 
 bool TPanel::event(QEvent *event)
@@ -150,7 +144,10 @@ bool TPanel::event(QEvent *event)
 
 void TPanel::contextMenuEvent(QContextMenuEvent *event)
 {
-    ExecCopyMenu(ColorToRGB(m_color), event->globalPos(), this);
+    if (m_copyMenu)
+        m_copyMenu(rgb(), event->globalPos(), this);
+    else
+        QFrame::contextMenuEvent(event);
 }
 
 void TPanel::setColor(TColor color)
@@ -168,9 +165,8 @@ void TPanel::setColor(TColor color)
 void TPanel::paintEvent(QPaintEvent *event)
 {
     {
-        const TColor rgb = ColorToRGB(m_color);
         QPainter painter(this);
-        painter.fillRect(rect(), ToQColor(rgb));
+        painter.fillRect(rect(), ToQColor(rgb()));
     }
     QFrame::paintEvent(event);  // the bevel, over the fill
 }
@@ -254,7 +250,7 @@ void TEdit::changeText(const QString &text)
 {
     if (text != QLineEdit::text()) {
         QLineEdit::setText(text);
-        RaiseCarriedException();
+        checkAfterSignal();
     }
 }
 

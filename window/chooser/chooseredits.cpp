@@ -1,0 +1,105 @@
+// What the chooser does with an edit, a pick or a press: the model takes the
+// change, and refresh() shows the model's numbers in every control.
+#include "colorchooser.h"
+
+#include "nearest.h"
+#include "colorfield.h"
+#include "colorgrid.h"
+#include "screenpicker.h"
+#include "typedcoloredit.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+void TColorChooser::setColor(TColor color)
+{
+    m_model.setColor(color);
+    refresh();
+}
+
+void TColorChooser::editHsl()
+{
+    if (m_refreshing)
+        return;
+    m_model.setHsl({m_hue->value(), m_saturation->value(), m_lightness->value()});
+    refresh();
+}
+
+void TColorChooser::applyTypedColor()
+{
+    const QString text = m_typed->text();
+    if (text == ToHtmlText(m_model.color()))
+        return;
+    const QByteArray bytes = text.toUtf8();
+    if (const auto color = ParseTypedColor(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
+        setColor(*color);
+        return;
+    }
+    // The colour stays; the field says why until its text changes.
+    QPalette marked = m_typed->palette();
+    marked.setColor(QPalette::Base, QColor(255, 220, 220));
+    marked.setColor(QPalette::Text, Qt::black);
+    m_typed->setPalette(marked);
+    const QString message = QString::fromUtf8(ConvertErrorMessage);
+    m_typedError->setText(message);
+    m_typed->setAccessibleDescription(message);
+}
+
+void TColorChooser::pickFromScreen()
+{
+    // The dialog stays on screen: the picker reads the screen under the
+    // pointer, and the user may well want a colour from the dialog itself.
+    m_picker->start(this);
+}
+
+void TColorChooser::showPickerAvailability()
+{
+    const bool available = m_picker->isAvailable();
+    m_pick->setEnabled(available);
+    m_pick->setToolTip(available ? QStringLiteral("画面のどこかをクリックすると、その点の色を取ります（Esc で取り消し）")
+                                 : m_picker->unavailableReason());
+}
+
+void TColorChooser::refresh()
+{
+    const TColor color = m_model.color();
+    const THsl hsl = m_model.hsl();
+    const THsv hsv = m_model.hsv();
+    m_refreshing = true;
+    m_red->setValue(GetRValue(color));
+    m_green->setValue(GetGValue(color));
+    m_blue->setValue(GetBValue(color));
+    m_hue->setValue(hsl.Hue);
+    m_saturation->setValue(hsl.Saturation);
+    m_lightness->setValue(hsl.Lightness);
+    m_refreshing = false;
+    m_field->setHueSaturation(hsv.Hue, hsv.Saturation);
+    m_brightness->setColor(hsv);
+    QPalette palette = m_preview->palette();
+    palette.setColor(QPalette::Window, ToQColor(color));
+    m_preview->setPalette(palette);
+    m_preview->setAccessibleDescription(ToHtmlText(color));
+    m_preview->setToolTip(ToHtmlText(color));
+    if (m_typed->text() != ToHtmlText(color))
+        m_typed->setText(ToHtmlText(color));
+
+    m_nearest->setText(QString::fromStdString(NameText(color).Text));
+}
+
+void TColorChooser::addCustomColor()
+{
+    const TColor color = m_model.color();
+    m_custom[std::size_t(m_nextSlot)] = color;
+    m_customGrid->cell(m_nextSlot)->setColor(color, ToHtmlText(color));
+    m_nextSlot = (m_nextSlot + 1) % CustomColorCount;
+    m_customGrid->cell(m_nextSlot)->setChecked(true);
+}
+
+void TColorChooser::pickCustomSlot(int slot)
+{
+    // The slot also receives the next added colour.
+    m_nextSlot = slot;
+    if (m_custom[std::size_t(slot)] >= 0)
+        setColor(m_custom[std::size_t(slot)]);
+}

@@ -1,0 +1,306 @@
+#include "colorchooser.h"
+
+#include "basiccolors.h"
+#include "colorfield.h"
+#include "colorgrid.h"
+#include "screenpicker.h"
+#include "typedcoloredit.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+
+/// "赤(&R):" read aloud as "赤".
+QString plainCaption(const QString &caption)
+{
+    QString plain = caption.left(caption.indexOf(QLatin1String("(&")));
+    if (plain.endsWith(QLatin1Char(':')))
+        plain.chop(1);
+    return plain;
+}
+
+/// A caption beside a control: its access key moves to the control, and a
+/// screen reader reads it as the control's name.
+QLabel *captionFor(QWidget *control, const QString &caption)
+{
+    auto *label = new QLabel(caption, control->parentWidget());
+    label->setBuddy(control);
+    control->setAccessibleName(plainCaption(caption));
+    return label;
+}
+
+} // namespace
+
+TColorChooser::TColorChooser(const TChooseColorRequest &request)
+    : QDialog(request.owner)
+    , m_original(request.flags & TChooseColorRequest::RgbInit ? request.initialColor & 0xFFFFFF : 0)
+    , m_custom(request.customColors)
+{
+    setWindowTitle(QStringLiteral("色の設定"));
+    setObjectName(QStringLiteral("ColorChooser"));
+    setModal(true);
+    // A close box only: minimising the chooser would leave the program
+    // disabled behind it with nothing to click.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+
+    createBasicColors();
+    createCustomColors();
+    createColorField();
+    createNumbers();
+    createTypedColor();
+    createPreview();
+    createButtons(request.flags);
+    layOut(request.flags);
+
+    setColor(m_original);
+    m_field->setFocus();
+}
+
+void TColorChooser::createBasicColors()
+{
+    m_basic = new TColorGrid(BasicColorCount, BasicColumns, false, this);
+    m_basic->setObjectName(QStringLiteral("basicColors"));
+    for (int cell = 0; cell < m_basic->count(); ++cell) {
+        const TColor color = BasicColor(cell);
+        const auto name = NameForColor(color);
+        m_basic->cell(cell)->setColor(color, name ? ToHtmlText(color) + QLatin1Char(' ') + QString::fromUtf8(*name)
+                                                   : ToHtmlText(color));
+    }
+    m_basicLabel = captionFor(m_basic, QStringLiteral("基本色(&B):"));
+    connect(m_basic, &TColorGrid::picked, this,
+            [this](int cell) { setColor(BasicColor(cell)); });
+}
+
+void TColorChooser::createCustomColors()
+{
+    m_customGrid = new TColorGrid(CustomColorCount, 8, true, this);
+    m_customGrid->setObjectName(QStringLiteral("customColors"));
+    for (int slot = 0; slot < CustomColorCount; ++slot) {
+        TColorCell *cell = m_customGrid->cell(slot);
+        cell->setObjectName(QString::fromStdString(CustomSlotKey(slot)));
+        const TColor color = m_custom[std::size_t(slot)];
+        cell->setColor(color, color < 0 ? QStringLiteral("空き") : ToHtmlText(color));
+    }
+    m_customLabel = captionFor(m_customGrid, QStringLiteral("作成した色(&C):"));
+    connect(m_customGrid, &TColorGrid::picked, this, &TColorChooser::pickCustomSlot);
+
+    // Added colours fill the empty slots first; the checked slot takes the next.
+    const auto empty = std::find(m_custom.begin(), m_custom.end(), -1);
+    m_nextSlot = empty == m_custom.end() ? 0 : int(empty - m_custom.begin());
+    m_customGrid->cell(m_nextSlot)->setChecked(true);
+}
+
+void TColorChooser::createColorField()
+{
+    m_field = new THueSaturationField(this);
+    m_field->setObjectName(QStringLiteral("hueSaturationField"));
+    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度(&F):"));
+    m_brightness = new TBrightnessBar(this);
+    m_brightness->setObjectName(QStringLiteral("brightnessBar"));
+    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ(&V)"));
+    connect(m_field, &THueSaturationField::picked, this, [this](int hue, int saturation) {
+        m_model.pickHueSaturation(hue, saturation);
+        refresh();
+    });
+    connect(m_brightness, &TBrightnessBar::picked, this, [this](int value) {
+        m_model.pickValue(value);
+        refresh();
+    });
+}
+
+void TColorChooser::createNumbers()
+{
+    const auto box = [this](const char *name, int maximum, const QString &suffix) {
+        auto *spin = new QSpinBox(this);
+        spin->setObjectName(QString::fromLatin1(name));
+        spin->setRange(0, maximum);
+        spin->setSuffix(suffix);
+        spin->setAccelerated(true);
+        return spin;
+    };
+    m_red = box("red", 255, QString());
+    m_green = box("green", 255, QString());
+    m_blue = box("blue", 255, QString());
+    m_hue = box("hue", 359, QStringLiteral("°"));
+    m_saturation = box("saturation", 100, QStringLiteral("%"));
+    m_lightness = box("lightness", 100, QStringLiteral("%"));
+    // The hue goes round: one step up from 359 is 0.
+    m_hue->setWrapping(true);
+
+    m_numbers = new QGridLayout;
+    const std::pair<QSpinBox *, QString> boxes[] = {
+        {m_hue, QStringLiteral("色相(&E):")},   {m_red, QStringLiteral("赤(&R):")},
+        {m_saturation, QStringLiteral("彩度(&S):")}, {m_green, QStringLiteral("緑(&G):")},
+        {m_lightness, QStringLiteral("明度(&L):")}, {m_blue, QStringLiteral("青(&U):")},
+    };
+    for (int i = 0; i < 6; ++i) {
+        const auto &[spin, caption] = boxes[i];
+        m_numbers->addWidget(captionFor(spin, caption), i / 2, (i % 2) * 2);
+        m_numbers->addWidget(spin, i / 2, (i % 2) * 2 + 1);
+    }
+    for (QSpinBox *spin : {m_red, m_green, m_blue})
+        connect(spin, &QSpinBox::valueChanged, this, [this] {
+            if (!m_refreshing)
+                setColor(MakeColor(m_red->value(), m_green->value(), m_blue->value()));
+        });
+    for (QSpinBox *spin : {m_hue, m_saturation, m_lightness})
+        connect(spin, &QSpinBox::valueChanged, this, &TColorChooser::editHsl);
+}
+
+void TColorChooser::createTypedColor()
+{
+    m_typed = new TTypedColorEdit(this);
+    m_typed->setObjectName(QStringLiteral("typedColor"));
+    m_typed->setToolTip(QStringLiteral("#RRGGBB、RRGGBB、#RGB、rgb(r, g, b) または色の名前"));
+    m_typedLabel = captionFor(m_typed, QStringLiteral("HTML色(&T):"));
+    m_typedError = new QLabel(this);
+    m_typedError->setObjectName(QStringLiteral("typedColorError"));
+    const QString message = QString::fromUtf8(ConvertErrorMessage);
+    // Room for the message from the start, so the dialog never grows.
+    m_typedError->setMinimumWidth(m_typedError->fontMetrics().horizontalAdvance(message) + 4);
+    connect(m_typed, &TTypedColorEdit::submitted, this, &TColorChooser::applyTypedColor);
+    connect(m_typed, &QLineEdit::textChanged, this, [this] {
+        if (m_typedError->text().isEmpty())
+            return;
+        m_typed->setPalette(QPalette());
+        m_typedError->clear();
+        m_typed->setAccessibleDescription(QString());
+    });
+}
+
+void TColorChooser::createPreview()
+{
+    m_previewBox = new QWidget(this);
+    auto *layout = new QGridLayout(m_previewBox);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setVerticalSpacing(2);
+    const auto swatch = [this](const char *name, const QString &caption) {
+        auto *frame = new QFrame(m_previewBox);
+        frame->setObjectName(QString::fromLatin1(name));
+        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        frame->setFixedSize(64, 40);
+        frame->setAutoFillBackground(true);
+        frame->setAccessibleName(caption);
+        return frame;
+    };
+    m_preview = swatch("preview", QStringLiteral("新しい色"));
+    m_originalPreview = swatch("originalPreview", QStringLiteral("元の色"));
+    QPalette original = m_originalPreview->palette();
+    original.setColor(QPalette::Window, ToQColor(m_original));
+    m_originalPreview->setPalette(original);
+    m_originalPreview->setAccessibleDescription(ToHtmlText(m_original));
+    m_originalPreview->setToolTip(ToHtmlText(m_original));
+    m_nearest = new QLabel(m_previewBox);
+    m_nearest->setObjectName(QStringLiteral("nearestName"));
+    // Wide enough for the longest name, so the dialog keeps its size.
+    m_nearest->setMinimumWidth(m_nearest->fontMetrics().horizontalAdvance(
+        QStringLiteral("近い色 lightgoldenrodyellow (ΔE 99.9)")));
+    layout->addWidget(m_preview, 0, 0);
+    layout->addWidget(m_originalPreview, 0, 1);
+    layout->addWidget(new QLabel(QStringLiteral("新しい色"), m_previewBox), 1, 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(QStringLiteral("元の色"), m_previewBox), 1, 1, Qt::AlignHCenter);
+    layout->addWidget(m_nearest, 2, 0, 1, 3);
+    layout->setColumnStretch(2, 1);
+}
+
+void TColorChooser::createButtons(unsigned flags)
+{
+    m_add = new QPushButton(QStringLiteral("色の追加(&A)"), this);
+    m_add->setObjectName(QStringLiteral("addCustomColor"));
+    m_add->setAutoDefault(false);
+    connect(m_add, &QPushButton::clicked, this, &TColorChooser::addCustomColor);
+
+    m_pick = new QPushButton(QStringLiteral("スポイト(&P)"), this);
+    m_pick->setObjectName(QStringLiteral("pickFromScreen"));
+    m_pick->setAutoDefault(false);
+    m_picker = new TScreenPicker(this);
+    connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
+    connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
+    connect(m_picker, &TScreenPicker::picked, this, &TColorChooser::setColor);
+    showPickerAvailability();
+
+    auto *buttons = new QDialogButtonBox(this);
+    m_buttons = buttons;
+    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    QPushButton *cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    if (flags & TChooseColorRequest::ShowHelp) {
+        // No help topic is attached, so the button does nothing.
+        QPushButton *help = buttons->addButton(QStringLiteral("ヘルプ(&H)"), QDialogButtonBox::HelpRole);
+        help->setObjectName(QStringLiteral("help"));
+    }
+}
+
+void TColorChooser::layOut(unsigned flags)
+{
+    auto *left = new QVBoxLayout;
+    left->addWidget(m_basicLabel);
+    left->addWidget(m_basic);
+    left->addSpacing(8);
+    left->addWidget(m_customLabel);
+    left->addWidget(m_customGrid);
+    left->addWidget(m_add);
+    left->addStretch();
+
+    // The field, the bar and the numbers are the "full open" part; without
+    // full open a button opens it, and prevent-full-open disables that.
+    auto *fullPart = new QWidget(this);
+    auto *full = new QGridLayout(fullPart);
+    full->setContentsMargins(0, 0, 0, 0);
+    auto *captions = new QHBoxLayout;
+    captions->addWidget(m_fieldLabel);
+    captions->addStretch();
+    captions->addWidget(m_brightnessLabel);
+    full->addLayout(captions, 0, 0, 1, 2);
+    full->addWidget(m_field, 1, 0);
+    full->addWidget(m_brightness, 1, 1);
+    full->addWidget(m_previewBox, 2, 0, 1, 2);
+    full->addLayout(m_numbers, 3, 0, 1, 2);
+    auto *typed = new QHBoxLayout;
+    typed->addWidget(m_typedLabel);
+    typed->addWidget(m_typed);
+    typed->addWidget(m_typedError);
+    full->addLayout(typed, 4, 0, 1, 2);
+    full->addWidget(m_pick, 5, 0, 1, 2, Qt::AlignLeft);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addSpacing(12);
+    columns->addWidget(fullPart);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    if (!(flags & TChooseColorRequest::FullOpen)) {
+        fullPart->hide();
+        auto *define = new QPushButton(QStringLiteral("色の作成(&D) >>"), this);
+        define->setObjectName(QStringLiteral("defineCustomColors"));
+        define->setAutoDefault(false);
+        define->setEnabled(!(flags & TChooseColorRequest::PreventFullOpen));
+        connect(define, &QPushButton::clicked, this, [fullPart, define] {
+            fullPart->show();
+            define->setEnabled(false);
+        });
+        layout->addWidget(define);
+    }
+    layout->addWidget(m_buttons);
+    // The size fits the contents and stays while the chooser is open.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The left column first, then the boxes row by row as they stand.
+    QWidget *const order[] = {m_customGrid->cell(CustomColorCount - 1), m_add, m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue,
+                              m_typed, m_pick};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}

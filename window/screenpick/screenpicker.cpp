@@ -1,0 +1,96 @@
+#include "screenpicker.h"
+
+#include "pointergrab.h"
+#include "portalpick.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+namespace {
+
+QString noPlatformReason() { return QStringLiteral("このウィンドウシステムでは画面から色を取れません"); }
+
+} // namespace
+
+TScreenPicker::TScreenPicker(QObject *parent)
+    : TScreenPicker(Method::Automatic, parent)
+{
+}
+
+TScreenPicker::TScreenPicker(Method method, QObject *parent)
+    : QObject(parent)
+{
+    if (method == Method::Automatic) {
+        const QString platform = QGuiApplication::platformName();
+        if (platform == QLatin1String("xcb"))
+            method = Method::PointerGrab;
+        else if (platform.startsWith(QLatin1String("wayland")))
+            method = Method::Portal;
+    }
+    switch (method) {
+    case Method::PointerGrab:
+        m_backend = new TPointerGrab(this);
+        break;
+    case Method::Portal:
+        m_backend = new TPortalPick(this);
+        break;
+    case Method::Automatic:  // no way to pick on this platform
+        m_reason = noPlatformReason();
+        return;
+    }
+    connect(m_backend, &TPickBackend::availabilityChanged, this, &TScreenPicker::setAvailability);
+    connect(m_backend, &TPickBackend::finished, this, &TScreenPicker::finish);
+    m_backend->checkAvailability();
+}
+
+TScreenPicker::~TScreenPicker()
+{
+    if (!m_picking)
+        return;
+    m_picking = false;
+    m_backend->abandon();
+}
+
+bool TScreenPicker::isAvailable() const
+{
+    return m_available;
+}
+
+QString TScreenPicker::unavailableReason() const
+{
+    return m_available ? QString() : m_reason;
+}
+
+void TScreenPicker::start(QWidget *window)
+{
+    if (m_picking)
+        return;
+    if (!m_available) {
+        QTimer::singleShot(0, this, &TScreenPicker::cancelled);
+        return;
+    }
+    m_picking = true;
+    m_backend->start(window);
+}
+
+void TScreenPicker::setAvailability(bool available, const QString &reason)
+{
+    const QString shown = available ? QString() : reason;
+    if (m_available == available && m_reason == shown)
+        return;
+    m_available = available;
+    m_reason = shown;
+    emit availabilityChanged();
+}
+
+void TScreenPicker::finish(std::optional<TColor> color)
+{
+    if (!m_picking)
+        return;
+    m_picking = false;
+    m_backend->release();
+    if (color)
+        emit picked(*color);
+    else
+        emit cancelled();
+}
