@@ -55,7 +55,10 @@ private:
     void layOut(unsigned flags);
 
     void editHsl();
-    void applyTypedColor();
+    /// Reads the typed field; false when its text is not a colour, which
+    /// the field then says beside it.
+    bool applyTypedColor();
+    void acceptTyped();
     void pickFromScreen();
     void showPickerAvailability();
     void addCustomColor();
