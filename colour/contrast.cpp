@@ -70,7 +70,8 @@ std::optional<TColor> NearestPassingAA(TColor background, TColor text)
     const auto at = [&](double l) { return MapOklchToSrgb({l, oklch.Y, oklch.Z}).Color; };
     double failing = oklch.X;
     double passing = darker ? 0.0 : 1.0;
-    while (std::abs(passing - failing) > 1e-5) {
+    // A ten-thousandth of lightness is a fraction of an 8-bit step.
+    while (std::abs(passing - failing) > 1e-4) {
         const double middle = (passing + failing) / 2;
         (passes(at(middle)) ? passing : failing) = middle;
     }
