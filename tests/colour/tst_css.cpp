@@ -132,6 +132,26 @@ void tst_Css::cssColor_data()
     row("oklch(0.1 0.2 1.28rad)", "= oklch(0.1 0.2 73.3386)");
     row("oklch(0.2 -0.2 0)", "= oklch(0.2 0 0)");
     row("oklch(-4 0 0)", "#000000");
+    for (const std::string space : {"srgb", "srgb-linear", "a98-rgb", "rec2020", "prophoto-rgb", "display-p3", "xyz",
+                                    "xyz-d50", "xyz-d65"}) {
+        const auto same = [&](const std::string &text, const std::string &as) {
+            QTest::addRow("%s", text.c_str()) << text << QString::fromStdString("= " + as);
+        };
+        const auto refused = [&](const std::string &text, const char *why) {
+            QTest::addRow("%s", text.c_str()) << text << QString::fromLatin1(why);
+        };
+        const std::string f = "color(" + space + " ";
+        same(f + "10% 10% 10%)", f + "0.1 0.1 0.1)");
+        same(f + ".2 .2 25%)", f + "0.2 0.2 0.25)");
+        same(f + "0 0 0 / 1)", f + "0 0 0)");
+        same(f + "0 0 0 / 110%)", f + "0 0 0)");
+        same(f + "200% 200% 200%)", f + "2 2 2)");
+        same(f + "none none none)", f + "0 0 0)");
+        refused(f + "20% 0 10/0.5)", "transparent");
+        refused(f + "0 0 0 / -10%)", "transparent");
+        refused(f + "0 0 0 / none)", "transparent");
+    }
+    row("color(xyz 0.1 0.1 0.1)", "= color(xyz-d65 0.1 0.1 0.1)");
     row("auto", "refused");
     row("123", "digits");
     row("#12", "refused");
