@@ -220,7 +220,10 @@ TRgb HslToRgb(double hue, double saturation, double lightness)
     const double s = saturation / 100;
     const double l = lightness / 100;
     const auto channel = [&](double n) {
-        const double k = std::fmod(n + h / 30, 12);
+        // n + h / 30 lies in 0 .. 24: mod 12 without fmod.
+        double k = n + h / 30;
+        if (k >= 12)
+            k -= 12;
         return l - s * std::min(l, 1 - l) * std::max(-1.0, std::min({k - 3, 9 - k, 1.0}));
     };
     return {channel(0), channel(8), channel(4)};

@@ -76,16 +76,23 @@ constexpr double Powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e1
 constexpr int MostDecimals = 10;
 constexpr int RoomyDecimals = 6;
 
+// The value in units of the last decimal, halves up: k for the text k /
+// 10^decimals.
+long long scaled(double value, int decimals)
+{
+    return (long long)std::floor(value * Powers[decimals] + 0.5);
+}
+
 // The value as the text with that many decimals would be read: the nearest
 // double to k / 10^decimals, which from_chars also gives for its text.
 double rounded(double value, int decimals)
 {
-    return double(std::llround(value * Powers[decimals])) / Powers[decimals];
+    return double(scaled(value, decimals)) / Powers[decimals];
 }
 
 void append(std::string &text, double value, int decimals)
 {
-    long long k = std::llround(value * Powers[decimals]);
+    long long k = scaled(value, decimals);
     if (k < 0) {
         text += '-';
         k = -k;
