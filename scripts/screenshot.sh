@@ -62,7 +62,8 @@ elif [ "$what" = copymenu ]; then
   # No window manager: the window's client area stands at 123, 95. The name
   # list scrolled by the wheel (which picks nothing) to some darker chips.
   xdotool mousemove $((123 + 260)) $((95 + 460)) click --repeat 10 5
-  xdotool mousemove $((123 + 540)) $((95 + 120)) click 3
+  # Far enough left that the longer CSS items fit inside the picture.
+  xdotool mousemove $((123 + 425)) $((95 + 40)) click 3
   sleep 0.5
   import -window root -crop 811x565+123+95 +repage "$out"
 else

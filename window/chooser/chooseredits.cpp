@@ -2,6 +2,7 @@
 // change, and refresh() shows the model's numbers in every control.
 #include "colorchooser.h"
 
+#include "csstext.h"
 #include "nearest.h"
 #include "colorfield.h"
 #include "colorgrid.h"
@@ -27,24 +28,42 @@ void TColorChooser::editHsl()
     refresh();
 }
 
-void TColorChooser::applyTypedColor()
+bool TColorChooser::applyTypedColor()
 {
     const QString text = m_typed->text();
     if (text == ToHtmlText(m_model.color()))
-        return;
+        return true;
     const QByteArray bytes = text.toUtf8();
-    if (const auto color = ParseTypedColor(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
-        setColor(*color);
-        return;
+    const TCssColor read = ParseCssColor(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    const QString message = QString::fromUtf8(CssColorMessage(read));
+    if (read.Status == TCssStatus::Color) {
+        setColor(read.Color);  // the field now shows the colour's #RRGGBB
+        // A colour outside sRGB was brought inside: the field says so,
+        // unmarked, until its text changes.
+        m_typedError->setText(message);
+        m_typed->setAccessibleDescription(message);
+        return true;
     }
     // The colour stays; the field says why until its text changes.
     QPalette marked = m_typed->palette();
     marked.setColor(QPalette::Base, QColor(255, 220, 220));
     marked.setColor(QPalette::Text, Qt::black);
     m_typed->setPalette(marked);
-    const QString message = QString::fromUtf8(ConvertErrorMessage);
     m_typedError->setText(message);
     m_typed->setAccessibleDescription(message);
+    return false;
+}
+
+void TColorChooser::acceptTyped()
+{
+    // OK reads the field first; text that is no colour keeps the chooser
+    // open with the field saying why.
+    if (!applyTypedColor()) {
+        m_typed->setFocus();
+        m_typed->selectAll();
+        return;
+    }
+    accept();
 }
 
 void TColorChooser::pickFromScreen()

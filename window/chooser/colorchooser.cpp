@@ -3,6 +3,7 @@
 #include "basiccolors.h"
 #include "colorfield.h"
 #include "colorgrid.h"
+#include "csstext.h"
 #include "numberbox.h"
 #include "screenpicker.h"
 #include "typedcoloredit.h"
@@ -174,13 +175,16 @@ void TColorChooser::createTypedColor()
 {
     m_typed = new TTypedColorEdit(this);
     m_typed->setObjectName(QStringLiteral("typedColor"));
-    m_typed->setToolTip(QStringLiteral("#RRGGBB、RRGGBB、#RGB、rgb(r, g, b) または色の名前"));
+    m_typed->setToolTip(QStringLiteral("#RRGGBB、#RGB、rgb()、hsl()、hwb()、lab()、lch()、oklab()、oklch()、color() または色の名前"));
     m_typedLabel = captionFor(m_typed, QStringLiteral("HTML色(&T):"));
     m_typedError = new QLabel(this);
     m_typedError->setObjectName(QStringLiteral("typedColorError"));
-    const QString message = QString::fromUtf8(ConvertErrorMessage);
-    // Room for the message from the start, so the dialog never grows.
-    m_typedError->setMinimumWidth(m_typedError->fontMetrics().horizontalAdvance(message) + 4);
+    // Room for the longest message from the start, so the dialog never grows.
+    int width = 0;
+    for (const std::string_view message : {ConvertErrorMessage, TransparentMessage, DigitsOnlyMessage,
+                                            GamutMappedMessage})
+        width = std::max(width, m_typedError->fontMetrics().horizontalAdvance(QString::fromUtf8(message)));
+    m_typedError->setMinimumWidth(width + 4);
     connect(m_typed, &TTypedColorEdit::submitted, this, &TColorChooser::applyTypedColor);
     connect(m_typed, &QLineEdit::textChanged, this, [this] {
         if (m_typedError->text().isEmpty())
@@ -258,7 +262,7 @@ void TColorChooser::createButtons(unsigned flags)
     ok->setDefault(true);
     QPushButton *cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TColorChooser::acceptTyped);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     if (flags & TChooseColorRequest::ShowHelp) {
         // No help topic is attached, so the button does nothing.

@@ -56,7 +56,10 @@ private:
     void layOut(unsigned flags);
 
     void editHsl();
-    void applyTypedColor();
+    /// Reads the typed field; false when its text is not a colour, which
+    /// the field then says beside it.
+    bool applyTypedColor();
+    void acceptTyped();
     void pickFromScreen();
     void showPickerAvailability();
     void showPickMessage(const QString &why);

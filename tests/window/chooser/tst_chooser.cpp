@@ -113,6 +113,7 @@ private slots:
     void boxesTakeTheNearestNumber();
     void typedColours_data();
     void typedColours();
+    void okReadsTheTypedColourFirst();
     void previewShowsNewAndOriginalColour();
     void fieldClickAtBlackShowsAColour();
     void screenPickButton();
@@ -487,25 +488,44 @@ void tst_Chooser::boxesTakeTheNearestNumber()
 void tst_Chooser::typedColours_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("colour");  // empty: refused
-    QTest::newRow("#RRGGBB") << "#FFA500" << "#FFA500";
-    QTest::newRow("RRGGBB, lower case") << "ffa500" << "#FFA500";
-    QTest::newRow("#RGB") << "#F80" << "#FF8800";
-    QTest::newRow("rgb()") << "rgb(1, 2, 3)" << "#010203";
-    QTest::newRow("a name in mixed case") << "DarkOrange" << "#FF8C00";
-    QTest::newRow("a starred name without its star") << "brass" << "#B5A642";
-    QTest::newRow("not hexadecimal") << "#GG0000" << "";
-    QTest::newRow("seven digits") << "#1234567" << "";
-    QTest::newRow("seven digits without the hash") << "1234567" << "";
-    QTest::newRow("component out of range") << "rgb(256, 0, 0)" << "";
-    QTest::newRow("no such name") << "orangy" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::addColumn<QString>("colour");   // empty: refused
+    QTest::addColumn<QString>("message");  // beside the field
+    const QString unreadable = QStringLiteral("変換できません");
+    QTest::newRow("#RRGGBB") << "#FFA500" << "#FFA500" << "";
+    QTest::newRow("RRGGBB, lower case") << "ffa500" << "#FFA500" << "";
+    QTest::newRow("#RGB") << "#F80" << "#FF8800" << "";
+    QTest::newRow("rgb()") << "rgb(1, 2, 3)" << "#010203" << "";
+    QTest::newRow("a name in mixed case") << "DarkOrange" << "#FF8C00" << "";
+    QTest::newRow("a starred name without its star") << "brass" << "#B5A642" << "";
+    QTest::newRow("rebeccapurple") << "RebeccaPurple" << "#663399" << "";
+    QTest::newRow("rgb() in space syntax, clamped") << "rgb(256 0 50%)" << "#FF0080" << "";
+    QTest::newRow("hsl() with a decimal") << "hsl(210, 65%, 20.4%)" << "#123456" << "";
+    QTest::newRow("hwb() in turns") << "hwb(0.5turn 10% 10%)" << "#1AE6E6" << "";
+    QTest::newRow("color(srgb)") << "color(srgb 1 0.5 0)" << "#FF8000" << "";
+    // Mapped as colorjs.io maps them by CSS's method.
+    QTest::newRow("oklch() outside sRGB") << "oklch(0.7 0.4 30)" << "#FF5843"
+                                          << "sRGBの範囲外のため近い色にしました";
+    QTest::newRow("color() beyond sRGB") << "color(srgb 1.5 0 0)" << "#FFB7A9"
+                                         << "sRGBの範囲外のため近い色にしました";
+    QTest::newRow("transparent") << "rgb(1 2 3 / 50%)" << "" << "透明な色は扱えません";
+    QTest::newRow("#RGBA") << "#F808" << "" << "透明な色は扱えません";
+    QTest::newRow("digits only: a decimal read-out") << "197121" << ""
+                                                     << "16進の色は「#」から入力してください";
+    QTest::newRow("digits only: seven of them") << "1234567" << ""
+                                                 << "16進の色は「#」から入力してください";
+    QTest::newRow("a component out of range, clamped") << "rgb(256, 0, 0)" << "#FF0000" << "";
+    QTest::newRow("seven digits") << "#1234567" << "" << unreadable;
+    QTest::newRow("not hexadecimal") << "#GG0000" << "" << unreadable;
+    QTest::newRow("no such name") << "orangy" << "" << unreadable;
+    QTest::newRow("a function CSS lacks") << "cmyk(0 0 0 0)" << "" << unreadable;
+    QTest::newRow("empty") << "" << "" << unreadable;
 }
 
 void tst_Chooser::typedColours()
 {
     QFETCH(QString, text);
     QFETCH(QString, colour);
+    QFETCH(QString, message);
     const auto form = showForm();
     withChooser(form, [&](TColorChooser &chooser) {
         typeColor(chooser, 9, 8, 7);
@@ -520,11 +540,12 @@ void tst_Chooser::typedColours()
             else
                 QTest::keyClick(field, Qt::Key_Tab);  // the focus leaves
             QVERIFY(chooser.isVisible());  // Enter in the field does not press OK
+            QCOMPARE(error->text(), message);
+            QCOMPARE(field->accessibleDescription(), message);
+            QCOMPARE(chooser.size(), size);
             if (colour.isEmpty()) {
                 QCOMPARE(spinValues(chooser), QList<int>({9, 8, 7}));
-                QCOMPARE(error->text(), QStringLiteral("変換できません"));
                 QVERIFY(field->palette().color(QPalette::Base) != chooser.palette().color(QPalette::Base));
-                QCOMPARE(chooser.size(), size);
                 field->setFocus();
                 QTest::keyClick(field, Qt::Key_End);
                 QTest::keyClick(field, Qt::Key_X);  // any change of the text clears the mark
@@ -533,13 +554,33 @@ void tst_Chooser::typedColours()
             } else {
                 QCOMPARE(spinValues(chooser), components(colour));
                 QCOMPARE(field->text(), colour);
-                QCOMPARE(error->text(), QString());
+                QCOMPARE(field->palette().color(QPalette::Base), chooser.palette().color(QPalette::Base));
                 typeColor(chooser, 9, 8, 7);
+                QCOMPARE(error->text(), QString());
             }
         }
         press(chooser, "cancel");
     });
     QCOMPARE(form.ColorDialog1->color(), 0);
+}
+
+void tst_Chooser::okReadsTheTypedColourFirst()
+{
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        auto *field = chooser.findChild<QLineEdit *>("typedColor");
+        auto *error = chooser.findChild<QLabel *>("typedColorError");
+        // Unreadable text: OK keeps the chooser open and says why.
+        typeInto(field, QStringLiteral("oklch(0.5 0.1)"));
+        press(chooser, "ok");
+        QVERIFY(chooser.isVisible());
+        QCOMPARE(error->text(), QStringLiteral("変換できません"));
+        QCOMPARE(QApplication::focusWidget(), field);
+        // A colour typed and never submitted is what OK confirms.
+        typeInto(field, QStringLiteral("hsl(39 100% 50%)"));
+        press(chooser, "ok");
+    });
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(255, 166, 0));
 }
 
 void tst_Chooser::previewShowsNewAndOriginalColour()
