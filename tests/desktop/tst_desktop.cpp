@@ -255,9 +255,9 @@ void tst_Desktop::qtOptionsChangeNothing()
         program.start(QStringLiteral(TINTARO_EXE), arguments);
         program.waitForStarted(5000);
         const QString window =
-            x.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tintaro$"}).section('\n', 0, 0);
+            x.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tintaro$"}, 30000).section('\n', 0, 0);
         const QString geometry = window.isEmpty() ? QString() : x.xdotool({"getwindowgeometry", window});
-        const bool painted = QTest::qWaitFor([&] { return pixel(x, Panel1Centre) == QColor(Qt::black); }, 10000);
+        const bool painted = QTest::qWaitFor([&] { return pixel(x, Panel1Centre) == QColor(Qt::black); }, 30000);
         const QImage shot = x.screenshot().copy(WindowLeft, WindowTop, 811, 565);
         stop(program);
         return std::make_pair(painted ? geometry : QString(), shot);
