@@ -12,15 +12,21 @@ PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-p
            fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
            desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n \
-           x11-utils locales
+           x11-utils x11-xserver-utils locales libxcb-randr0-dev xdg-desktop-portal xdg-desktop-portal-gnome \
+           python3-dbusmock wmctrl nodejs npm chromium
 
-.PHONY: all deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
+.PHONY: all deps reference-deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
 
 all: build
 
+# A package counts as present when it is installed or an installed package
+# provides it (a Node.js that brings its own npm).
 deps:
-	@missing=$$(for p in $(PACKAGES); do \
-	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	@provided=$$(dpkg-query -W -f='$${db:Status-Abbrev}|$${Provides}\n' 2>/dev/null | sed -n 's/^ii *|//p' \
+	    | tr ',' '\n' | sed 's/(.*//; s/ //g'); \
+	missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' \
+	    || printf '%s\n' "$$provided" | grep -qx "$$p" || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
@@ -39,9 +45,15 @@ build: deps $(BUILD)/build.ninja
 run: build
 	$(BUILD)/tintaro
 
+# The npm packages the reference tests run, as package-lock.json pins them.
+reference-deps: deps tests/reference/node_modules/.package-lock.json
+
+tests/reference/node_modules/.package-lock.json: tests/reference/package.json tests/reference/package-lock.json
+	cd tests/reference && npm ci --no-audit --no-fund
+
 # Every test, in the ordinary build and again in the sanitized one (which
 # also runs the fuzzer for a short while).
-test: build build-sanitized
+test: build build-sanitized reference-deps
 	ctest --test-dir $(BUILD) --output-on-failure
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
@@ -62,6 +74,9 @@ fuzz: build-sanitized
 	rm -rf $(ASAN_BUILD)/fuzz/corpus_typed && mkdir -p $(ASAN_BUILD)/fuzz/corpus_typed
 	$(ASAN_BUILD)/fuzz/fuzz_typed -max_total_time=60 -print_final_stats=1 \
 	    -dict=fuzz/typed.dict $(ASAN_BUILD)/fuzz/corpus_typed fuzz/corpus_typed
+	rm -rf $(ASAN_BUILD)/fuzz/corpus_css && mkdir -p $(ASAN_BUILD)/fuzz/corpus_css
+	$(ASAN_BUILD)/fuzz/fuzz_css -max_total_time=60 -print_final_stats=1 \
+	    -dict=fuzz/css.dict $(ASAN_BUILD)/fuzz/corpus_css fuzz/corpus_css
 
 # A .deb in $(BUILD)/, its dependencies from the libraries it links.
 package: build
@@ -81,6 +96,7 @@ screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
 	scripts/screenshot.sh $(BUILD) docs/chooser.png chooser
 	scripts/screenshot.sh $(BUILD) docs/copymenu.png copymenu
+	scripts/screenshot.sh $(BUILD) docs/loupe.png loupe
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,13 +1,15 @@
 // In-process figures: one slider change, one pick that moves all three
 // sliders, a 256-position drag painted on the offscreen platform, the name
 // list scrolled from top to bottom a line at a time, the time from
-// "ダイアログ" until the chooser is on screen, and one nearest named colour
-// lookup. QBENCHMARK's -callgrind option gives instruction counts for the
+// "ダイアログ" until the chooser is on screen, one nearest named colour
+// lookup, one swatch description and one set of copy texts. QBENCHMARK's -callgrind option gives instruction counts for the
 // first two.
 #include "Unit1.h"
 #include "application.h"
 #include "controls.h"
+#include "listbox.h"
 #include "nearest.h"
+#include "swatch.h"
 
 #include <QElapsedTimer>
 #include <QScrollBar>
@@ -31,6 +33,8 @@ private slots:
     void scrollList();
     void chooser();
     void nearestName();
+    void description();
+    void copyTexts();
 
 private:
     std::unique_ptr<TForm1> m_form;
@@ -147,6 +151,30 @@ void bench_Handlers::nearestName()
         sum += NearestNamedColor(TColor(value)).Row;
     }
     QVERIFY(sum >= 0);
+}
+
+void bench_Handlers::description()
+{
+    // Colours spread over the cube, most failing AA with white or black, so
+    // the nearest passing colour is searched for.
+    std::uint32_t value = 0;
+    qsizetype sum = 0;
+    QBENCHMARK {
+        value = (value + 0x9E3779u) & 0xFFFFFFu;
+        sum += SwatchDescription(TColor(value)).size();
+    }
+    QVERIFY(sum > 0);
+}
+
+void bench_Handlers::copyTexts()
+{
+    std::uint32_t value = 0;
+    qsizetype sum = 0;
+    QBENCHMARK {
+        value = (value + 0x9E3779u) & 0xFFFFFFu;
+        sum += CopyTexts(TColor(value)).size();
+    }
+    QVERIFY(sum > 0);
 }
 
 int main(int argc, char *argv[])

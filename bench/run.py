@@ -205,6 +205,10 @@ rows = [
                                                                       infos["chooser-later-opening-median"]),
      "<= 50 ms"),
     ("nearest named colour (one CIEDE2000 lookup)", "%.2f us" % (float(results["nearestName"]) * 1000), "<= 5 us"),
+    ("one swatch description (contrast, APCA, nearest passing colours)",
+     "%.2f us" % (float(results["description"]) * 1000), "<= 20 us"),
+    ("one set of copy texts (the CSS forms and the passing colours)",
+     "%.2f us" % (float(results["copyTexts"]) * 1000), "<= 20 us"),
 ]
 print("%d interleaved rounds of bare, text, Tintaro (load average %s before, %s after); medians, and ratios as "
       "medians of per-round ratios; instructions from one callgrind run each\n" % (runs, load_before, load_after))

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Takes a README screenshot of the real program under its own Xvfb: the main
 # window, with "chooser" the colour chooser, with "copymenu" the large
-# swatch's copy menu.
-# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser|copymenu]
+# swatch's copy menu, with "loupe" the loupe of a pick from the screen.
+# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser|copymenu|loupe]
 set -eu
 build=${1:-build}
 out=${2:-docs/screenshot.png}
@@ -36,6 +36,25 @@ if [ "$what" = chooser ]; then
   xdotool key Return alt+b
   sleep 0.5
   import -window "$chooser" "$out"
+elif [ "$what" = loupe ]; then
+  # "ダイアログ", "スポイト(P)", and the pointer on the corner of a basic
+  # colour cell of the chooser, one pixel moved with the arrow keys.
+  x=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
+  y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
+  xdotool mousemove $((x + 277)) $((y + 36)) click 1 mousemove 0 0
+  chooser=$(xdotool search --sync --onlyvisible --name '^色の設定$' | head -n 1)
+  sleep 1
+  xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+  xdotool key alt+p
+  sleep 0.5
+  cx=$(xwininfo -id "$chooser" | sed -n 's/^ *Absolute upper-left X: *//p')
+  cy=$(xwininfo -id "$chooser" | sed -n 's/^ *Absolute upper-left Y: *//p')
+  px=$((cx + 57)) py=$((cy + 47))
+  xdotool mousemove $px $py
+  xdotool key Right
+  sleep 0.5
+  import -window root -crop 180x170+$((px - 40))+$((py - 40)) +repage "$out"
+  xdotool key Escape
 elif [ "$what" = copymenu ]; then
   # Red 255, green 200: between the named colours, near gold.
   xdotool key End Tab End
@@ -43,7 +62,8 @@ elif [ "$what" = copymenu ]; then
   # No window manager: the window's client area stands at 123, 95. The name
   # list scrolled by the wheel (which picks nothing) to some darker chips.
   xdotool mousemove $((123 + 260)) $((95 + 460)) click --repeat 10 5
-  xdotool mousemove $((123 + 540)) $((95 + 120)) click 3
+  # Far enough left that the longer CSS items fit inside the picture.
+  xdotool mousemove $((123 + 425)) $((95 + 40)) click 3
   sleep 0.5
   import -window root -crop 811x565+123+95 +repage "$out"
 else

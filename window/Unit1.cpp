@@ -4,6 +4,7 @@
 #include "colorchips.h"
 #include "colordialog.h"
 #include "controls.h"
+#include "listbox.h"
 #include "designfont.h"
 #include "mixcopy.h"
 #include "swatch.h"

@@ -359,6 +359,7 @@ void tst_Colour::parseTypedColor_data()
     QTest::newRow("five digits") << std::string("#12345") << refused;
     QTest::newRow("seven digits") << std::string("#1234567") << refused;
     QTest::newRow("RRGGBB with five digits") << std::string("FFC80") << refused;
+    QTest::newRow("RRGGBB with seven digits") << std::string("1234567") << refused;
     QTest::newRow("four digits") << std::string("#FFC8") << refused;
     QTest::newRow("first character examined") << std::string("XFFC800") << refused;
     QTest::newRow("0x prefix") << std::string("0xFFC800") << refused;

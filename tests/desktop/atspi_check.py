@@ -90,8 +90,20 @@ show(names, "rows=%d first=%r last=%r" % (len(rows), rows[0], rows[-1]))
 for caption in ("おわり", "ダイアログ"):
     show(one(pyatspi.ROLE_PUSH_BUTTON, caption))
 
+# The swatch's description, worked out apart from the program (WCAG 2 by
+# its formula, APCA Lc and the nearest passing colours with colorjs.io).
+PASS = "（AA 合格、AAA 合格、大きな文字 AA 合格、AAA 合格）"
+FAIL = "（AA 不合格、AAA 不合格、大きな文字 AA 不合格、AAA 不合格）"
+BLACK = ("#000000 black · 白 21.00:1" + PASS + " · 黒 1.00:1" + FAIL
+         + " · WCAG 3 草案の APCA Lc 白 -107.9、黒 0.0 · 黒の文字で AA を満たす近い色 #757575")
+RED = ("#FF0000 red · 白 3.99:1（AA 不合格、AAA 不合格、大きな文字 AA 合格、AAA 不合格）"
+       " · 黒 5.25:1（AA 合格、AAA 不合格、大きな文字 AA 合格、AAA 合格） · WCAG 3 草案の APCA Lc 白 -69.6、黒 40.0"
+       " · 白の文字で AA を満たす近い色 #EE0000")
+GOLD = ("#FFD700 gold · 白 1.40:1" + FAIL + " · 黒 14.97:1" + PASS
+        + " · WCAG 3 草案の APCA Lc 白 -21.9、黒 84.5 · 白の文字で AA を満たす近い色 #8F7400")
+
 swatch = [n for n in controls() if n.name == "混ぜた色"]
-if len(swatch) != 1 or swatch[0].description != "#000000 black · 白 21.0:1 · 黒 1.0:1":
+if len(swatch) != 1 or swatch[0].description != BLACK:
     fail("large swatch %r" % [(n.name, n.description) for n in swatch])
 show(swatch[0])
 
@@ -110,7 +122,7 @@ def expect_readouts(red, green, blue, html, name, description):
 
 # An assistive technology sets the red slider.
 sliders[0].queryValue().currentValue = 255
-expect_readouts(255, 0, 0, "#FF0000", "red", "#FF0000 red · 白 4.0:1 · 黒 5.3:1")
+expect_readouts(255, 0, 0, "#FF0000", "red", RED)
 print("set あか to 255: 全色数 %s, 16進数 %s, HTML %s, name %s"
       % (label_described("全色数").name, label_described("16進数").name,
          text_of(edits["16進数（HTML色）"]), text_of(edits["HTMLネーム色"])))
@@ -119,7 +131,7 @@ print("set あか to 255: 全色数 %s, 16進数 %s, HTML %s, name %s"
 # AT-SPI's Table interface for that (Qt 6.4 has no Selection interface).
 if not names.queryTable().addRowSelection(rows.index("gold")):
     fail("the list refused to select a row")
-expect_readouts(255, 215, 0, "#FFD700", "gold", "#FFD700 gold · 白 1.4:1 · 黒 15.0:1")
+expect_readouts(255, 215, 0, "#FFD700", "gold", GOLD)
 print("selected row gold: sliders %s, swatch %r"
       % ([s.queryValue().currentValue for s in sliders], swatch[0].description))
 

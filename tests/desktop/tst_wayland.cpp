@@ -3,59 +3,7 @@
 // with "おわり", pressed through the accessibility bus.
 #include "xsession.h"
 
-#include <QFileInfo>
-#include <QThread>
-
 namespace {
-
-class TWaylandSession : public TSession
-{
-public:
-    TWaylandSession()
-    {
-        m_socket = QStringLiteral("tintaro-%1").arg(QCoreApplication::applicationPid());
-        m_compositor.setProcessEnvironment(TSession::environment());
-        m_compositor.setStandardOutputFile(QProcess::nullDevice());
-        m_compositor.setStandardErrorFile(QProcess::nullDevice());
-        // --debug lets a client take screenshots; pixman renders without a GPU.
-        m_compositor.start(QStringLiteral("weston"),
-                           {"--backend=headless-backend.so", "--use-pixman", "--socket=" + m_socket, "--width=1280",
-                            "--height=800", "--idle-time=0", "--debug"});
-        m_compositor.waitForStarted(5000);
-        for (int i = 0; i < 100 && !QFileInfo::exists(runtime() + '/' + m_socket); ++i)
-            QThread::msleep(50);
-    }
-    ~TWaylandSession() override { stop(m_compositor); }
-
-    bool isReady() const override
-    {
-        return TSession::isReady() && m_compositor.state() == QProcess::Running
-               && QFileInfo::exists(runtime() + '/' + m_socket);
-    }
-
-    QProcessEnvironment environment() const override
-    {
-        QProcessEnvironment env = TSession::environment();
-        env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-        return env;
-    }
-
-    /// The compositor's screen, through weston-screenshooter.
-    QImage screenshot() const
-    {
-        const QDir folder(runtime());
-        for (const QString &old : folder.entryList({"wayland-screenshot-*.png"}))
-            QFile::remove(folder.filePath(old));
-        run(QStringLiteral("weston-screenshooter"), {});
-        const QStringList shots = folder.entryList({"wayland-screenshot-*.png"});
-        return shots.isEmpty() ? QImage() : QImage(folder.filePath(shots.first()));
-    }
-
-private:
-    QProcess m_compositor;
-    QString m_socket;
-};
 
 // The longest run of black pixels in any row: the large swatch is 353 wide.
 int longestBlackRun(const QImage &image)

@@ -8,16 +8,19 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QFileInfo>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 
 /// Starts a program and reads the first line it prints (an address or a
 /// display number it chose itself).
-inline QString startAndReadLine(QProcess &process, const QString &program, const QStringList &arguments)
+inline QString startAndReadLine(QProcess &process, const QString &program, const QStringList &arguments,
+                                const QString &errorFile = QProcess::nullDevice())
 {
     process.setProgram(program);
     process.setArguments(arguments);
-    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardErrorFile(errorFile);
     process.start();
     if (!process.waitForStarted(5000))
         return QString();
@@ -44,12 +47,32 @@ public:
     {
         // A session bus, as a desktop session has one. Without it libdbus
         // would start one of its own and leave its address under HOME. Its
-        // own configuration starts nothing from the machine's service
-        // folders (a desktop portal there would take the stand-in's name);
-        // only the accessibility bus can be started on demand.
+        // configuration is ours: it starts on demand only the services named
+        // in our own folder, never a service installed on this machine (a
+        // desktop portal would take over a stand-in's name).
+        QDir().mkpath(services());
+        addService(QStringLiteral("org.a11y.Bus"), QStringLiteral("/usr/libexec/at-spi-bus-launcher"));
+        QFile config(m_runtime.filePath(QStringLiteral("bus.conf")));
+        if (config.open(QIODevice::WriteOnly))
+            config.write(QStringLiteral(
+                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                "<busconfig>\n"
+                "  <type>session</type>\n"
+                "  <listen>unix:dir=%1</listen>\n"
+                "  <auth>EXTERNAL</auth>\n"
+                "  <servicedir>%2</servicedir>\n"
+                "  <policy context=\"default\">\n"
+                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                "    <allow eavesdrop=\"true\"/>\n"
+                "    <allow own=\"*\"/>\n"
+                "  </policy>\n"
+                "</busconfig>\n").arg(runtime(), services()).toUtf8());
+        config.close();
         m_busAddress = startAndReadLine(m_bus, QStringLiteral("dbus-daemon"),
-                                        {"--config-file=" + writeBusConfiguration(), "--nofork", "--nopidfile",
-                                         "--print-address=1"});
+                                        {"--config-file=" + config.fileName(), "--nofork", "--nopidfile",
+                                         "--print-address=1"},
+                                        busLog());
         QDir().mkpath(home());
         QDir().mkpath(configHome());
     }
@@ -77,6 +100,18 @@ public:
     QString runtime() const { return m_runtime.path(); }  // mode 0700, as the runtime folder must be
     QString home() const { return m_runtime.filePath(QStringLiteral("home")); }
     QString configHome() const { return m_runtime.filePath(QStringLiteral("config")); }
+    /// What the bus and the services it started printed.
+    QString busLog() const { return m_runtime.filePath(QStringLiteral("bus.log")); }
+    /// The one folder of services that the bus starts on demand.
+    QString services() const { return m_runtime.filePath(QStringLiteral("services")); }
+
+    /// Lets the bus start `name` on demand by running `exec` (a command line).
+    void addService(const QString &name, const QString &exec) const
+    {
+        QFile file(services() + QLatin1Char('/') + name + QStringLiteral(".service"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2\n").arg(name, exec).toUtf8());
+    }
 
     /// Runs a tool in this session and returns what it printed.
     QString run(const QString &tool, const QStringList &arguments, int timeout = 10000) const
@@ -90,33 +125,6 @@ public:
     }
 
 private:
-    QString writeBusConfiguration() const
-    {
-        const QString services = m_runtime.filePath(QStringLiteral("bus-services"));
-        QDir().mkpath(services);
-        QFile a11y(services + QStringLiteral("/org.a11y.Bus.service"));
-        if (a11y.open(QIODevice::WriteOnly))
-            a11y.write("[D-BUS Service]\nName=org.a11y.Bus\nExec=/usr/libexec/at-spi-bus-launcher\n");
-        const QString path = m_runtime.filePath(QStringLiteral("bus.conf"));
-        QFile configuration(path);
-        if (configuration.open(QIODevice::WriteOnly))
-            configuration.write(QStringLiteral(
-                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
-                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                "<busconfig>\n"
-                "  <type>session</type>\n"
-                "  <listen>unix:tmpdir=/tmp</listen>\n"
-                "  <auth>EXTERNAL</auth>\n"
-                "  <servicedir>%1</servicedir>\n"
-                "  <policy context=\"default\">\n"
-                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                "    <allow eavesdrop=\"true\"/>\n"
-                "    <allow own=\"*\"/>\n"
-                "  </policy>\n"
-                "</busconfig>\n").arg(services).toUtf8());
-        return path;
-    }
-
     QTemporaryDir m_runtime;
     QProcess m_bus;
     QString m_busAddress;
@@ -126,10 +134,17 @@ class TXSession : public TSession
 {
 public:
     explicit TXSession(const QString &screen = QStringLiteral("1280x800x24"))
+        : TXSession(QStringList{screen})
+    {
+    }
+    /// One X screen for each size given, numbered 0, 1 ... in that order.
+    explicit TXSession(const QStringList &screens)
     {
         // -displayfd writes the number of a free display once it listens.
-        m_display = startAndReadLine(m_server, QStringLiteral("Xvfb"),
-                                     {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"});
+        QStringList arguments{"-displayfd", "1", "-nolisten", "tcp"};
+        for (int i = 0; i < screens.size(); ++i)
+            arguments << QStringLiteral("-screen") << QString::number(i) << screens.at(i);
+        m_display = startAndReadLine(m_server, QStringLiteral("Xvfb"), arguments);
     }
     ~TXSession() override { stop(m_server); }
 
@@ -161,4 +176,54 @@ public:
 private:
     QProcess m_server;
     QString m_display;
+};
+
+/// A headless Wayland compositor (weston) on a socket of its own.
+class TWaylandSession : public TSession
+{
+public:
+    TWaylandSession()
+    {
+        m_socket = QStringLiteral("tintaro-%1").arg(QCoreApplication::applicationPid());
+        m_compositor.setProcessEnvironment(TSession::environment());
+        m_compositor.setStandardOutputFile(QProcess::nullDevice());
+        m_compositor.setStandardErrorFile(QProcess::nullDevice());
+        // --debug lets a client take screenshots; pixman renders without a GPU.
+        m_compositor.start(QStringLiteral("weston"),
+                           {"--backend=headless-backend.so", "--use-pixman", "--socket=" + m_socket, "--width=1280",
+                            "--height=800", "--idle-time=0", "--debug"});
+        m_compositor.waitForStarted(5000);
+        for (int i = 0; i < 100 && !QFileInfo::exists(runtime() + '/' + m_socket); ++i)
+            QThread::msleep(50);
+    }
+    ~TWaylandSession() override { stop(m_compositor); }
+
+    bool isReady() const override
+    {
+        return TSession::isReady() && m_compositor.state() == QProcess::Running
+               && QFileInfo::exists(runtime() + '/' + m_socket);
+    }
+
+    QProcessEnvironment environment() const override
+    {
+        QProcessEnvironment env = TSession::environment();
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        return env;
+    }
+
+    /// The compositor's screen, through weston-screenshooter.
+    QImage screenshot() const
+    {
+        const QDir folder(runtime());
+        for (const QString &old : folder.entryList({"wayland-screenshot-*.png"}))
+            QFile::remove(folder.filePath(old));
+        run(QStringLiteral("weston-screenshooter"), {});
+        const QStringList shots = folder.entryList({"wayland-screenshot-*.png"});
+        return shots.isEmpty() ? QImage() : QImage(folder.filePath(shots.first()));
+    }
+
+private:
+    QProcess m_compositor;
+    QString m_socket;
 };

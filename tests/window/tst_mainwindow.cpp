@@ -11,11 +11,14 @@
 #include <QFontInfo>
 #include <QMenu>
 #include <QMenu>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolTip>
+
+#include <limits>
 
 namespace {
 
@@ -52,6 +55,8 @@ private slots:
     void sliderKeys_data();
     void sliderKeys();
     void positionClampsAndNotifiesOnlyOnChange();
+    void valueSetByAssistiveTechnology_data();
+    void valueSetByAssistiveTechnology();
     void troughClicksAndDrag_data();
     void troughClicksAndDrag();
     void mixing_data();
@@ -62,6 +67,7 @@ private slots:
     void swatchesDescribeTheirColour();
     void copyMenusShowWhatTheyCopy_data();
     void copyMenusShowWhatTheyCopy();
+    void ctrlCCopiesTheMixInAControlAddedLater();
     void scrollsWhenSmallerThanContents();
     void exceptionInHandlerIsShown_data();
     void exceptionInHandlerIsShown();
@@ -280,6 +286,36 @@ void tst_MainWindow::positionClampsAndNotifiesOnlyOnChange()
     QCOMPARE(form.lblG->text(), QStringLiteral("7"));  // the handler ran before the setter returned
 }
 
+void tst_MainWindow::valueSetByAssistiveTechnology_data()
+{
+    // What an assistive technology may send: the nearest whole position,
+    // the nearer end beyond the range, nothing for what names no number.
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("to");
+    QTest::newRow("254.6 rounds up") << QVariant(254.6) << 255;
+    QTest::newRow("254.4 rounds down") << QVariant(254.4) << 254;
+    QTest::newRow("0.4 rounds down to 0") << QVariant(0.4) << 0;
+    QTest::newRow("-0.6 clamps to 0") << QVariant(-0.6) << 0;
+    QTest::newRow("1e300 clamps to 255") << QVariant(1e300) << 255;
+    QTest::newRow("-infinity clamps to 0") << QVariant(-std::numeric_limits<double>::infinity()) << 0;
+    QTest::newRow("NaN changes nothing") << QVariant(std::numeric_limits<double>::quiet_NaN()) << 100;
+    QTest::newRow("a text that is no number changes nothing") << QVariant(QStringLiteral("abc")) << 100;
+}
+
+void tst_MainWindow::valueSetByAssistiveTechnology()
+{
+    QFETCH(QVariant, value);
+    QFETCH(int, to);
+    const auto form = showForm();
+    form.ScrollBar2->setPosition(100);
+    QAccessibleValueInterface *slider = QAccessible::queryAccessibleInterface(form.ScrollBar2)->valueInterface();
+    QVERIFY(slider);
+    slider->setCurrentValue(value);
+    QCOMPARE(form.ScrollBar2->position(), to);
+    QCOMPARE(slider->currentValue().toInt(), to);
+    QCOMPARE(form.lblG->text(), QString::number(to));
+}
+
 void tst_MainWindow::troughClicksAndDrag_data()
 {
     QTest::addColumn<QString>("style");
@@ -403,6 +439,7 @@ void tst_MainWindow::readoutsCanBeSelectedAndCopied()
         for (const QAction *action : menu->actions())
             items << action->text();
         QCOMPARE(items, QStringList({"コピー(&C)", "", "すべてを選択"}));
+        QCOMPARE(QFontInfo(menu->font()).family(), QFontInfo(form->font()).family());
         menu->actions().first()->trigger();
         menu->close();
         QCOMPARE(QGuiApplication::clipboard()->text(), readout->text());
@@ -418,21 +455,38 @@ void tst_MainWindow::readoutsCanBeSelectedAndCopied()
 void tst_MainWindow::swatchesDescribeTheirColour_data()
 {
     // Contrast by the WCAG 2 formula and distances by CIEDE2000, worked out
-    // apart from the program.
+    // apart from the program; APCA Lc from colorjs.io, and the nearest
+    // passing colours by a search over OKLCH lightness written with
+    // colorjs.io's gamut mapping.
     QTest::addColumn<QList<int>>("sliders");
     QTest::addColumn<QString>("panel");
     QTest::addColumn<QString>("description");
+    const QString pass = QStringLiteral("（AA 合格、AAA 合格、大きな文字 AA 合格、AAA 合格）");
+    const QString fail = QStringLiteral("（AA 不合格、AAA 不合格、大きな文字 AA 不合格、AAA 不合格）");
+    const QString largeOnly = QStringLiteral("（AA 不合格、AAA 不合格、大きな文字 AA 合格、AAA 不合格）");
     QTest::newRow("black at start") << QList<int>{0, 0, 0} << "Panel1"
-                                    << "#000000 black · 白 21.0:1 · 黒 1.0:1";
-    QTest::newRow("gold, named") << QList<int>{255, 215, 0} << "Panel1" << "#FFD700 gold · 白 1.4:1 · 黒 15.0:1";
+                                    << "#000000 black · 白 21.00:1" + pass + " · 黒 1.00:1" + fail
+            + " · WCAG 3 草案の APCA Lc 白 -107.9、黒 0.0 · 黒の文字で AA を満たす近い色 #757575";
+    QTest::newRow("gold, named") << QList<int>{255, 215, 0} << "Panel1"
+                                 << "#FFD700 gold · 白 1.40:1" + fail + " · 黒 14.97:1" + pass
+            + " · WCAG 3 草案の APCA Lc 白 -21.9、黒 84.5 · 白の文字で AA を満たす近い色 #8F7400";
     QTest::newRow("near gold") << QList<int>{255, 200, 0} << "Panel1"
-                               << "#FFC800 · 近い色 gold (ΔE 5.0) · 白 1.6:1 · 黒 13.5:1";
+                               << "#FFC800 · 近い色 gold (ΔE 5.0) · 白 1.55:1" + fail + " · 黒 13.51:1" + pass
+            + " · WCAG 3 草案の APCA Lc 白 -28.5、黒 78.6 · 白の文字で AA を満たす近い色 #977000";
     QTest::newRow("dark, near midnightblue") << QList<int>{0x12, 0x34, 0x56} << "Panel1"
-                                             << "#123456 · 近い色 midnightblue (ΔE 11.8) · 白 12.7:1 · 黒 1.7:1";
-    QTest::newRow("red component, named") << QList<int>{255, 215, 0} << "Panel2"
-                                          << "#FF0000 red · 白 4.0:1 · 黒 5.3:1";
+                                             << "#123456 · 近い色 midnightblue (ΔE 11.8) · 白 12.71:1" + pass
+            + " · 黒 1.65:1" + fail + " · WCAG 3 草案の APCA Lc 白 -101.9、黒 0.0 · 黒の文字で AA を満たす近い色 #54779D";
+    QTest::newRow("red component, named: 3.99 is no 4.0") << QList<int>{255, 215, 0} << "Panel2"
+                                          << "#FF0000 red · 白 3.99:1" + largeOnly
+            + " · 黒 5.25:1（AA 合格、AAA 不合格、大きな文字 AA 合格、AAA 合格） · WCAG 3 草案の APCA Lc 白 -69.6、黒 40.0"
+              " · 白の文字で AA を満たす近い色 #EE0000";
     QTest::newRow("green component, near limegreen") << QList<int>{255, 215, 0} << "Panel3"
-                                                     << "#00D700 · 近い色 limegreen (ΔE 3.4) · 白 2.0:1 · 黒 10.7:1";
+                                                     << "#00D700 · 近い色 limegreen (ΔE 3.4) · 白 1.95:1" + fail
+            + " · 黒 10.72:1" + pass + " · WCAG 3 草案の APCA Lc 白 -41.0、黒 67.2 · 白の文字で AA を満たす近い色 #008A00";
+    QTest::newRow("gray: 3.94 with white") << QList<int>{128, 128, 128} << "Panel1"
+                                           << "#808080 gray · 白 3.94:1" + largeOnly
+            + " · 黒 5.31:1（AA 合格、AAA 不合格、大きな文字 AA 合格、AAA 合格） · WCAG 3 草案の APCA Lc 白 -72.4、黒 37.2"
+              " · 白の文字で AA を満たす近い色 #767676";
 }
 
 void tst_MainWindow::swatchesDescribeTheirColour()
@@ -467,22 +521,35 @@ void tst_MainWindow::swatchesDescribeTheirColour()
 
 void tst_MainWindow::copyMenusShowWhatTheyCopy_data()
 {
-    // A swatch is right-clicked; any other control is given Shift+F10.
+    // A swatch is right-clicked; any other control is given Shift+F10. The
+    // CSS Color 4 forms are given by their function, the rest in full: hsl()
+    // by hand (#808080 is 50.196 %, and 50 % lies on a rounding tie), the
+    // passing colours as in swatchesDescribeTheirColour; navy is 25.098 %
+    // lightness, where 25 % would make blue the tie 127.5.
     QTest::addColumn<QString>("control");
     QTest::addColumn<QList<int>>("sliders");
     QTest::addColumn<QStringList>("copied");
+    const QStringList css4 = {"hwb(", "lab(", "lch(", "oklab(", "oklch("};
     QTest::newRow("the mix") << "Panel1" << QList<int>{255, 200, 0}
                              << QStringList{"#FFC800", "FFC800", "rgb(255, 200, 0)", "hsl(47, 100%, 50%)", "51455",
-                                            "$0000C8FF"};
+                                            "$0000C8FF"} + css4 + QStringList{"white:#977000"};
     QTest::newRow("a component, with its name") << "Panel2" << QList<int>{255, 200, 0}
                                                 << QStringList{"#FF0000", "FF0000", "rgb(255, 0, 0)",
-                                                               "hsl(0, 100%, 50%)", "255", "$000000FF", "red"};
+                                                               "hsl(0, 100%, 50%)", "255", "$000000FF", "red"}
+            + css4 + QStringList{"white:#EE0000"};
     QTest::newRow("the mix from a slider by keys") << "ScrollBar2" << QList<int>{0, 0, 128}
                                                    << QStringList{"#000080", "000080", "rgb(0, 0, 128)",
-                                                                  "hsl(240, 100%, 25%)", "8388608", "$00800000", "navy"};
+                                                                  "hsl(240, 100%, 25.1%)", "8388608", "$00800000", "navy"}
+            + css4 + QStringList{"black:#3B6EE4"};
     QTest::newRow("the mix from the list by keys") << "ListBox1" << QList<int>{128, 128, 128}
                                                    << QStringList{"#808080", "808080", "rgb(128, 128, 128)",
-                                                                  "hsl(0, 0%, 50%)", "8421504", "$00808080", "gray"};
+                                                                  "hsl(0, 0%, 50.2%)", "8421504", "$00808080", "gray"}
+            + css4 + QStringList{"white:#767676"};
+    // No item for a name that CSS does not know.
+    QTest::newRow("brass has no CSS name") << "Panel1" << QList<int>{0xB5, 0xA6, 0x42}
+                                           << QStringList{"#B5A642", "B5A642", "rgb(181, 166, 66)",
+                                                          "hsl(", "4368053", "$0042A6B5"}
+            + css4 + QStringList{"white:#867700"};
 }
 
 void tst_MainWindow::copyMenusShowWhatTheyCopy()
@@ -496,19 +563,28 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
         bars[i]->setPosition(sliders[i]);
     auto *widget = form->findChild<QWidget *>(control);
     QVERIFY(widget);
-    const QString accessKeys = QStringLiteral("HXRLDVN");
+    const bool named = !copied[6].startsWith(QLatin1String("hwb("));
+    // Each form's key, whether or not the name is there.
+    const QString accessKeys = named ? QStringLiteral("HXRLDVNBACOKPQ") : QStringLiteral("HXRLDVBACOKPQ");
     for (int i = 0; i < copied.size(); ++i) {
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QStringList items;
         QWidget *menuOf = nullptr;
+        QFont menuFont;
         QTimer::singleShot(0, widget, [&] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             if (!menu)
                 return;
             menuOf = menu->parentWidget();
-            for (QAction *item : menu->actions())
+            menuFont = menu->font();
+            QList<QAction *> actions;
+            for (QAction *item : menu->actions()) {
+                if (item->isSeparator())
+                    continue;
+                actions << item;
                 items << item->text();
-            menu->actions().value(i)->trigger();
+            }
+            actions.value(i)->trigger();
             menu->close();
         });
         if (qobject_cast<TPanel *>(widget)) {
@@ -521,9 +597,55 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
         }
         QCOMPARE(menuOf, qobject_cast<TPanel *>(widget) ? widget : form.Panel1);
         QCOMPARE(items.size(), copied.size());
-        QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + accessKeys[i] + QLatin1Char(')'));
-        QCOMPARE(QGuiApplication::clipboard()->text(), copied[i]);
+        const QString clipboard = QGuiApplication::clipboard()->text();
+        QString key = QString(accessKeys[i]);
+        if (copied[i].endsWith(QLatin1Char('('))) {
+            QVERIFY2(clipboard.startsWith(copied[i]) && clipboard.endsWith(QLatin1Char(')')), qPrintable(clipboard));
+            QCOMPARE(items[i], clipboard + QStringLiteral("をコピー(&") + key + QLatin1Char(')'));
+        } else if (copied[i].startsWith(QLatin1String("white:")) || copied[i].startsWith(QLatin1String("black:"))) {
+            const QStringList passing = copied[i].split(QLatin1Char(':')).mid(1) + copied[i].split(QLatin1Char(':')).mid(0, 1);
+            const bool white = passing[1] == QLatin1String("white");
+            key = QString(accessKeys[accessKeys.size() - (white ? 2 : 1)]);
+            QCOMPARE(clipboard, passing[0]);
+            QCOMPARE(items[i], passing[0] + QStringLiteral("をコピー（%1の文字で AA を満たす近い色）(&")
+                                   .arg(white ? QStringLiteral("白") : QStringLiteral("黒"))
+                         + key + QLatin1Char(')'));
+        } else {
+            QCOMPARE(clipboard, copied[i]);
+            QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + key + QLatin1Char(')'));
+        }
+        // The window's font for the whole item, so its digits and its
+        // Japanese come from one face.
+        QCOMPARE(QFontInfo(menuFont).family(), QFontInfo(form->font()).family());
+        QCOMPARE(QFontInfo(menuFont).pixelSize(), QFontInfo(form->font()).pixelSize());
     }
+}
+
+void tst_MainWindow::ctrlCCopiesTheMixInAControlAddedLater()
+{
+    // An edit box without a selection, which would take Ctrl+C itself, added
+    // after the window was built, in a box of its own.
+    const auto form = showForm();
+    form.ScrollBar1->setPosition(255);
+    auto *box = new QWidget(form.Panel1->parentWidget());
+    auto *edit = new QLineEdit(QStringLiteral("typed"), box);
+    box->show();
+    edit->setFocus();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#FF0000"));
+    // With a selection the box copies its own text.
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("typed"));
+    // A window of its own, as the chooser is, keeps its keys.
+    auto *other = new QWidget(form.get(), Qt::Window);
+    auto *elsewhere = new QLineEdit(QStringLiteral("elsewhere"), other);
+    other->show();
+    QVERIFY(QTest::qWaitForWindowExposed(other));
+    elsewhere->setFocus();
+    QTest::keyClick(elsewhere, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("typed"));
 }
 
 void tst_MainWindow::scrollsWhenSmallerThanContents()

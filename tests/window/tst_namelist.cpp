@@ -95,6 +95,8 @@ void tst_NameList::pickByMouse_data()
     QTest::newRow("darkbrown *") << "darkbrown *" << TShown::settled(218, 11, 0, "darkbrown *");
     QTest::newRow("yellowgreen, the last row") << "yellowgreen" << TShown::settled(154, 205, 50, "yellowgreen");
     QTest::newRow("aliceblue, the first row") << "aliceblue" << TShown::settled(240, 248, 255, "aliceblue");
+    QTest::newRow("lightgoldenrodyellow, longer than its box")
+        << "lightgoldenrodyellow" << TShown::settled(250, 250, 210, "lightgoldenrodyellow");
 }
 
 void tst_NameList::pickByMouse()
@@ -114,6 +116,11 @@ void tst_NameList::pickByMouse()
     const QRect rect = form.ListBox1->rowRect(rowOf(row.toUtf8().constData()));
     QCOMPARE(rowPixel(form.ListBox1, rowOf(row.toUtf8().constData()), rect.left() + 1),
              form.ListBox1->palette().color(QPalette::Highlight));
+    // The name and the HTML text are shown from their first character.
+    for (TEdit *box : {form.Edit1, form.Edit2}) {
+        box->grab();  // the box scrolls its text as it paints
+        QCOMPARE(box->cursorPositionAt(QPoint(box->contentsRect().left() + 4, box->height() / 2)), 0);
+    }
 }
 
 void tst_NameList::chipsLeaveTheRowsAsTheyWere()
@@ -166,6 +173,24 @@ void tst_NameList::chipsLeaveTheRowsAsTheyWere()
     list->verticalScrollBar()->setValue(0);
     // A row that is not selected shows its colour too.
     QCOMPARE(chipColour(list, 0), QColor(240, 248, 255));
+    // The chip is a square of 8 px, outline included: black's, measured on
+    // the list as drawn through its middle both ways.
+    const int black = rowOf("black");
+    list->scrollToRow(black);
+    const QRect rect = list->rowRect(black);
+    const QImage image = list->grab().toImage();
+    const QPoint centre = list->viewport()->mapTo(list, QPoint(rect.left() + rect.height() / 2, rect.center().y()));
+    const auto run = [&image](QPoint at, QPoint step) {
+        while (image.pixelColor(at - step) == Qt::black)
+            at -= step;
+        int length = 0;
+        for (; image.pixelColor(at) == Qt::black; at += step)
+            ++length;
+        return length;
+    };
+    QCOMPARE(image.pixelColor(centre), QColor(Qt::black));
+    QCOMPARE(run(centre, QPoint(1, 0)), 8);
+    QCOMPARE(run(centre, QPoint(0, 1)), 8);
 }
 
 void tst_NameList::pickingTheShownColourMovesNothing()
@@ -295,13 +320,13 @@ void tst_NameList::typeAhead()
     QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // "ye": still yellow, raised again
     QCOMPARE(list->itemIndex(), rowOf("yellow"));
     QCOMPARE(clicks.count(), before + 1);
-    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);
-    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // empty: row 0
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // "y": still yellow
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // nothing typed: nothing changes
     QCOMPARE(list->searchPrefix(), QString());
-    QCOMPARE(list->itemIndex(), 0);
-    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // empty already: row 0 again
-    QCOMPARE(clicks.count(), before + 4);
-    QCOMPARE(TShown::of(form), settledOnRow(0, "aliceblue"));
+    QCOMPARE(list->itemIndex(), rowOf("yellow"));
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // nothing typed already: nor now
+    QCOMPARE(clicks.count(), before + 2);
+    QCOMPARE(TShown::of(form), settledOnRow(rowOf("yellow"), "yellow"));
 
     type("brass *", 50);  // the space and the asterisk are part of the name
     QCOMPARE(list->itemIndex(), rowOf("brass *"));

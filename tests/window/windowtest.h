@@ -6,6 +6,7 @@
 #include "application.h"
 #include "colordialog.h"
 #include "controls.h"
+#include "listbox.h"
 
 #include <QStyle>
 #include <QStyleOptionSlider>

@@ -2,12 +2,14 @@
 // change, and refresh() shows the model's numbers in every control.
 #include "colorchooser.h"
 
+#include "csstext.h"
 #include "nearest.h"
 #include "colorfield.h"
 #include "colorgrid.h"
 #include "screenpicker.h"
 #include "typedcoloredit.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -26,31 +28,78 @@ void TColorChooser::editHsl()
     refresh();
 }
 
-void TColorChooser::applyTypedColor()
+bool TColorChooser::applyTypedColor()
 {
     const QString text = m_typed->text();
     if (text == ToHtmlText(m_model.color()))
-        return;
+        return true;
     const QByteArray bytes = text.toUtf8();
-    if (const auto color = ParseTypedColor(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
-        setColor(*color);
-        return;
+    const TCssColor read = ParseCssColor(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    const QString message = QString::fromUtf8(CssColorMessage(read));
+    if (read.Status == TCssStatus::Color) {
+        setColor(read.Color);  // the field now shows the colour's #RRGGBB
+        // A colour outside sRGB was brought inside: the field says so,
+        // unmarked, until its text changes.
+        m_typedError->setText(message);
+        m_typed->setAccessibleDescription(message);
+        return true;
     }
     // The colour stays; the field says why until its text changes.
     QPalette marked = m_typed->palette();
     marked.setColor(QPalette::Base, QColor(255, 220, 220));
     marked.setColor(QPalette::Text, Qt::black);
     m_typed->setPalette(marked);
-    const QString message = QString::fromUtf8(ConvertErrorMessage);
     m_typedError->setText(message);
     m_typed->setAccessibleDescription(message);
+    return false;
+}
+
+void TColorChooser::acceptTyped()
+{
+    // OK reads the field first; text that is no colour keeps the chooser
+    // open with the field saying why.
+    if (!applyTypedColor()) {
+        m_typed->setFocus();
+        m_typed->selectAll();
+        return;
+    }
+    accept();
 }
 
 void TColorChooser::pickFromScreen()
 {
     // The dialog stays on screen: the picker reads the screen under the
     // pointer, and the user may well want a colour from the dialog itself.
+    showPickMessage(QString());
     m_picker->start(this);
+}
+
+void TColorChooser::showPickMessage(const QString &why)
+{
+    m_pickMessage->setText(why);
+    m_pick->setAccessibleDescription(why);
+}
+
+void TColorChooser::keyPressEvent(QKeyEvent *event)
+{
+    // While the desktop picks for us, Escape here ends the pick, not the
+    // dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_picker->isPicking()) {
+        m_picker->cancel();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TColorChooser::hideEvent(QHideEvent *event)
+{
+    // Closed by the window manager, or by any other way, in the middle of a
+    // pick: the pick ends and lets go of the pointer and the keyboard, and
+    // the next opening starts without its message.
+    m_picker->cancel();
+    showPickMessage(QString());
+    QDialog::hideEvent(event);
 }
 
 void TColorChooser::showPickerAvailability()
@@ -85,6 +134,7 @@ void TColorChooser::refresh()
         m_typed->setText(ToHtmlText(color));
 
     m_nearest->setText(QString::fromStdString(NameText(color).Text));
+    showPickMessage(QString());
 }
 
 void TColorChooser::addCustomColor()

@@ -3,8 +3,11 @@
 #include "basiccolors.h"
 #include "colorfield.h"
 #include "colorgrid.h"
+#include "csstext.h"
+#include "numberbox.h"
 #include "screenpicker.h"
 #include "typedcoloredit.h"
+#include "x11dialog.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -64,6 +67,15 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
 
     setColor(m_original);
     m_field->setFocus();
+
+    // A window manager frames the chooser after it first shows: the outer
+    // rectangle, frame included, is placed once more when the frame is known.
+    connect(new TFrameWatch(this), &TFrameWatch::framed, this, [this](const QMargins &frame) {
+        if (m_framedPlaced || !isVisible())
+            return;
+        m_framedPlaced = true;
+        place(frame);
+    });
 }
 
 void TColorChooser::createBasicColors()
@@ -104,10 +116,12 @@ void TColorChooser::createColorField()
 {
     m_field = new THueSaturationField(this);
     m_field->setObjectName(QStringLiteral("hueSaturationField"));
-    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度(&F):"));
+    // The field and the bar are HSV's saturation and value, the boxes HSL's
+    // saturation and lightness: each caption says which.
+    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度 (HSV)(&F):"));
     m_brightness = new TBrightnessBar(this);
     m_brightness->setObjectName(QStringLiteral("brightnessBar"));
-    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ(&V)"));
+    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ (HSV)(&V)"));
     connect(m_field, &THueSaturationField::picked, this, [this](int hue, int saturation) {
         m_model.pickHueSaturation(hue, saturation);
         refresh();
@@ -121,7 +135,7 @@ void TColorChooser::createColorField()
 void TColorChooser::createNumbers()
 {
     const auto box = [this](const char *name, int maximum, const QString &suffix) {
-        auto *spin = new QSpinBox(this);
+        auto *spin = new TNumberBox(this);
         spin->setObjectName(QString::fromLatin1(name));
         spin->setRange(0, maximum);
         spin->setSuffix(suffix);
@@ -140,8 +154,8 @@ void TColorChooser::createNumbers()
     m_numbers = new QGridLayout;
     const std::pair<QSpinBox *, QString> boxes[] = {
         {m_hue, QStringLiteral("色相(&E):")},   {m_red, QStringLiteral("赤(&R):")},
-        {m_saturation, QStringLiteral("彩度(&S):")}, {m_green, QStringLiteral("緑(&G):")},
-        {m_lightness, QStringLiteral("明度(&L):")}, {m_blue, QStringLiteral("青(&U):")},
+        {m_saturation, QStringLiteral("彩度 (HSL)(&S):")}, {m_green, QStringLiteral("緑(&G):")},
+        {m_lightness, QStringLiteral("明度 (HSL)(&L):")}, {m_blue, QStringLiteral("青(&U):")},
     };
     for (int i = 0; i < 6; ++i) {
         const auto &[spin, caption] = boxes[i];
@@ -161,13 +175,16 @@ void TColorChooser::createTypedColor()
 {
     m_typed = new TTypedColorEdit(this);
     m_typed->setObjectName(QStringLiteral("typedColor"));
-    m_typed->setToolTip(QStringLiteral("#RRGGBB、RRGGBB、#RGB、rgb(r, g, b) または色の名前"));
+    m_typed->setToolTip(QStringLiteral("#RRGGBB、#RGB、rgb()、hsl()、hwb()、lab()、lch()、oklab()、oklch()、color() または色の名前"));
     m_typedLabel = captionFor(m_typed, QStringLiteral("HTML色(&T):"));
     m_typedError = new QLabel(this);
     m_typedError->setObjectName(QStringLiteral("typedColorError"));
-    const QString message = QString::fromUtf8(ConvertErrorMessage);
-    // Room for the message from the start, so the dialog never grows.
-    m_typedError->setMinimumWidth(m_typedError->fontMetrics().horizontalAdvance(message) + 4);
+    // Room for the longest message from the start, so the dialog never grows.
+    int width = 0;
+    for (const std::string_view message : {ConvertErrorMessage, TransparentMessage, DigitsOnlyMessage,
+                                            GamutMappedMessage})
+        width = std::max(width, m_typedError->fontMetrics().horizontalAdvance(QString::fromUtf8(message)));
+    m_typedError->setMinimumWidth(width + 4);
     connect(m_typed, &TTypedColorEdit::submitted, this, &TColorChooser::applyTypedColor);
     connect(m_typed, &QLineEdit::textChanged, this, [this] {
         if (m_typedError->text().isEmpty())
@@ -227,6 +244,15 @@ void TColorChooser::createButtons(unsigned flags)
     connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
     connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
     connect(m_picker, &TScreenPicker::picked, this, &TColorChooser::setColor);
+    connect(m_picker, &TScreenPicker::cancelled, this, &TColorChooser::showPickMessage);
+    // Why the last pick changed nothing, until the next change or pick.
+    m_pickMessage = new QLabel(this);
+    m_pickMessage->setObjectName(QStringLiteral("pickMessage"));
+    m_pickMessage->setWordWrap(true);
+    // Never wider than the column, and room for two lines from the start,
+    // so the dialog never grows.
+    m_pickMessage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_pickMessage->setMinimumHeight(2 * m_pickMessage->fontMetrics().lineSpacing());
     showPickerAvailability();
 
     auto *buttons = new QDialogButtonBox(this);
@@ -236,7 +262,7 @@ void TColorChooser::createButtons(unsigned flags)
     ok->setDefault(true);
     QPushButton *cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TColorChooser::acceptTyped);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     if (flags & TChooseColorRequest::ShowHelp) {
         // No help topic is attached, so the button does nothing.
@@ -275,7 +301,10 @@ void TColorChooser::layOut(unsigned flags)
     typed->addWidget(m_typed);
     typed->addWidget(m_typedError);
     full->addLayout(typed, 4, 0, 1, 2);
-    full->addWidget(m_pick, 5, 0, 1, 2, Qt::AlignLeft);
+    auto *pick = new QHBoxLayout;
+    pick->addWidget(m_pick, 0, Qt::AlignTop);
+    pick->addWidget(m_pickMessage, 1);
+    full->addLayout(pick, 5, 0, 1, 2);
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addSpacing(12);

@@ -11,8 +11,8 @@
 #include "choosermodel.h"
 #include "chooserrequest.h"
 
-#include <QBasicTimer>
 #include <QDialog>
+#include <QMargins>
 
 class QFrame;
 class QGridLayout;
@@ -41,8 +41,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool event(QEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void createBasicColors();
@@ -55,13 +56,18 @@ private:
     void layOut(unsigned flags);
 
     void editHsl();
-    void applyTypedColor();
+    /// Reads the typed field; false when its text is not a colour, which
+    /// the field then says beside it.
+    bool applyTypedColor();
+    void acceptTyped();
     void pickFromScreen();
     void showPickerAvailability();
+    void showPickMessage(const QString &why);
     void addCustomColor();
     void pickCustomSlot(int slot);
     void refresh();
-    void place(bool again = false);
+    /// By the outer rectangle: Qt's idea of it, or inside and frame.
+    void place(const QMargins &frame = QMargins());
 
     TChooserModel m_model;
     TColor m_original = 0;
@@ -69,11 +75,10 @@ private:
     int m_nextSlot = 0;
     bool m_refreshing = false;
     QRect m_monitor;
-    // The frame is looked for every 50 ms for two seconds after showing.
-    static constexpr int FrameCheckInterval = 50;
-    static constexpr int FrameChecks = 40;
-    QBasicTimer m_frameTimer;
-    int m_frameChecks = 0;
+    // Placed when first shown, and once more by the outer rectangle when the
+    // window manager has framed it; from then on it stays where it is put.
+    bool m_shown = false;
+    bool m_framedPlaced = false;
 
     TColorGrid *m_basic = nullptr;
     TColorGrid *m_customGrid = nullptr;
@@ -99,6 +104,7 @@ private:
     QWidget *m_previewBox = nullptr;
     QPushButton *m_add = nullptr;
     QPushButton *m_pick = nullptr;
+    QLabel *m_pickMessage = nullptr;
     TScreenPicker *m_picker = nullptr;
     QWidget *m_buttons = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "listaccessible.h"
 
+#include "accessiblecontrol.h"
 #include "controls.h"
+#include "listbox.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -92,7 +94,7 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
     void doAction(const QString &actionName) override
     {
-        if (actionName == toggleAction() && isValid() && !isSelected())
+        if (actionName == toggleAction() && isValid() && !BlockedByModal(m_list) && !isSelected())
             selectRow(m_list, m_row);
     }
 
@@ -109,11 +111,11 @@ private:
 
 // The list as a one-column table whose rows are the names; its children are
 // the rows, made when first asked for and kept until the list goes.
-class TListBoxAccessible : public QAccessibleWidget, public QAccessibleTableInterface
+class TListBoxAccessible : public TControlAccessible, public QAccessibleTableInterface
 {
 public:
     explicit TListBoxAccessible(TListBox *list)
-        : QAccessibleWidget(list, QAccessible::List)
+        : TControlAccessible(list, QAccessible::List)
     {
     }
 
@@ -186,7 +188,7 @@ public:
     {
         return isRow(row) && list()->itemIndex() == row;
     }
-    bool selectRow(int row) override { return isRow(row) && TListRowAccessible::selectRow(list(), row); }
+    bool selectRow(int row) override { return acts() && isRow(row) && TListRowAccessible::selectRow(list(), row); }
     bool selectColumn(int) override { return false; }
     // A single-selection list keeps its one selected row.
     bool unselectRow(int) override { return false; }

@@ -35,6 +35,7 @@ public:
 
 signals:
     void availabilityChanged(bool available, const QString &reason);
-    /// The picked pixel's colour, or nothing when the pick was cancelled.
-    void finished(std::optional<TColor> color);
+    /// The picked pixel's colour, or nothing when the pick was cancelled or
+    /// failed; then `why` says why, in Japanese, or is empty for a plain cancel.
+    void finished(std::optional<TColor> color, const QString &why = QString());
 };

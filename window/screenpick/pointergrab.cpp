@@ -1,226 +1,324 @@
-// Picking on X11: the pointer and keyboard are grabbed by a small window
-// outside the screen, and the pixel under a left click is read from the X
-// server.
 #include "pointergrab.h"
 
-#include <QCursor>
+#include "grabpair.h"
+#include "loupe.h"
+#include "x11screens.h"
+
+#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QImage>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPixmap>
 #include <QScreen>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
-
-#include <xcb/xcb.h>
 
 namespace {
 
-// Under a window manager the grab window may be mapped a little later than asked.
-constexpr int GrabAttempts = 100;
-constexpr int GrabRetryInterval = 10;
+// Half a second in all: long enough for a window manager to map the grab
+// window or for a menu elsewhere to close, short enough to say why soon.
+constexpr int GrabAttempts = 25;
+constexpr int GrabRetryInterval = 20;
 
-/// Where the X server has the pointer, in device pixels from the corner of
-/// the whole X screen.
-std::optional<QPoint> pointerOnRoot(WId window)
+// The keys a pick answers, as X names them.
+constexpr xcb_keysym_t KeyEscape = 0xff1b;
+constexpr xcb_keysym_t KeyReturn = 0xff0d;
+constexpr xcb_keysym_t KeyPadEnter = 0xff8d;
+constexpr xcb_keysym_t KeySpace = 0x0020;
+constexpr xcb_keysym_t KeyLeft = 0xff51;
+constexpr xcb_keysym_t KeyUp = 0xff52;
+constexpr xcb_keysym_t KeyRight = 0xff53;
+constexpr xcb_keysym_t KeyDown = 0xff54;
+constexpr xcb_keysym_t KeyPadLeft = 0xff96;
+constexpr xcb_keysym_t KeyPadUp = 0xff97;
+constexpr xcb_keysym_t KeyPadRight = 0xff98;
+constexpr xcb_keysym_t KeyPadDown = 0xff99;
+
+// The cross of the X cursor font, in black on white.
+constexpr uint16_t CrosshairGlyph = 34;
+
+QString heldPointerMessage() { return QStringLiteral("ほかのプログラムがポインターをつかんでいるため、画面から色を取れません"); }
+QString heldKeyboardMessage() { return QStringLiteral("ほかのプログラムがキーボードをつかんでいるため、画面から色を取れません"); }
+
+/// The Qt screen (monitor) of the X screen of `sibling` that holds the
+/// device pixel, and that pixel in device-independent coordinates. Qt keeps
+/// each monitor's corner at its device position and scales from there.
+std::pair<QScreen *, QPointF> logicalPlace(QScreen *sibling, QPoint device)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
-        return std::nullopt;
-    xcb_connection_t *connection = x11->connection();
-    xcb_query_pointer_reply_t *reply =
-        xcb_query_pointer_reply(connection, xcb_query_pointer(connection, xcb_window_t(window)), nullptr);
-    if (!reply)
-        return std::nullopt;
-    const QPoint position(reply->root_x, reply->root_y);
-    std::free(reply);
-    return position;
+    QScreen *found = sibling;
+    for (QScreen *screen : sibling->virtualSiblings()) {
+        const QRect native(screen->geometry().topLeft(), screen->geometry().size() * screen->devicePixelRatio());
+        if (native.contains(device)) {
+            found = screen;
+            break;
+        }
+    }
+    const QPointF corner = found->geometry().topLeft();
+    return {found, corner + (QPointF(device) - corner) / found->devicePixelRatio()};
 }
 
 } // namespace
 
 TPointerGrab::TPointerGrab(QObject *parent)
     : TPickBackend(parent)
+    , m_connection(x11Connection())
 {
+    TGrabCalls calls;
+    calls.grabPointer = [this] { return grabPointer(); };
+    calls.grabKeyboard = [this] { return grabKeyboard(); };
+    calls.ungrabPointer = [this] { xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME); xcb_flush(m_connection); };
+    calls.ungrabKeyboard = [this] { xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME); xcb_flush(m_connection); };
+    m_grabs = new TGrabPair(std::move(calls), GrabAttempts, GrabRetryInterval, this);
+    connect(m_grabs, &TGrabPair::grabbed, this, &TPointerGrab::grabbed);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { m_monitors.clear(); });
+    connect(m_grabs, &TGrabPair::gaveUp, this, [this](TGrabPair::Refused what) {
+        emit finished(std::nullopt,
+                      what == TGrabPair::Refused::Pointer ? heldPointerMessage() : heldKeyboardMessage());
+    });
+}
+
+TPointerGrab::~TPointerGrab()
+{
+    release();
+    if (m_connection && m_cursor != XCB_NONE)
+        xcb_free_cursor(m_connection, m_cursor);
 }
 
 void TPointerGrab::checkAvailability()
 {
-    emit availabilityChanged(true, QString());
+    if (m_connection)
+        emit availabilityChanged(true, QString());
+    else
+        emit availabilityChanged(false, QStringLiteral("このウィンドウシステムでは画面から色を取れません"));
 }
 
 void TPointerGrab::start(QWidget *window)
 {
-    m_running = true;
     // A one-pixel window outside every screen holds the grabs: the X server
     // then sends every click and key to it, whichever window is under the
-    // pointer, and shows its cross cursor all over the screen. It bypasses
-    // the window manager, so it is mapped at once and never framed or raised.
+    // pointer. It bypasses the window manager, so it is mapped at once.
     m_grabber = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
                                          | Qt::WindowDoesNotAcceptFocus);
     m_grabber->setObjectName(QStringLiteral("screenPickerGrab"));
-    m_grabber->setCursor(Qt::CrossCursor);
-    const QRect desktop = window && window->screen() ? window->screen()->virtualGeometry()
-                                                      : QGuiApplication::primaryScreen()->virtualGeometry();
-    m_grabber->setGeometry(QRect(desktop.topLeft() - QPoint(16, 16), QSize(1, 1)));
-    m_grabber->installEventFilter(this);
-    m_grabber->winId();
-    // A modal chooser blocks input to every window that is not its own.
-    if (window && window->window()->windowHandle())
-        m_grabber->windowHandle()->setTransientParent(window->window()->windowHandle());
+    QScreen *screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    m_grabber->setScreen(screen);
+    m_grabber->setGeometry(QRect(screen->virtualGeometry().topLeft() - QPoint(16, 16), QSize(1, 1)));
+    m_window = xcb_window_t(m_grabber->winId());
     m_grabber->show();
 
+    if (m_cursor == XCB_NONE) {
+        const xcb_font_t font = xcb_generate_id(m_connection);
+        xcb_open_font(m_connection, font, 6, "cursor");
+        m_cursor = xcb_generate_id(m_connection);
+        xcb_create_glyph_cursor(m_connection, m_cursor, font, font, CrosshairGlyph, CrosshairGlyph + 1, 0, 0, 0,
+                                0xffff, 0xffff, 0xffff);
+        xcb_close_font(m_connection, font);
+    }
+    if (m_keysyms.empty()) {
+        const xcb_setup_t *setup = xcb_get_setup(m_connection);
+        m_firstKeycode = setup->min_keycode;
+        xcb_get_keyboard_mapping_reply_t *mapping = xcb_get_keyboard_mapping_reply(
+            m_connection,
+            xcb_get_keyboard_mapping(m_connection, setup->min_keycode,
+                                     uint8_t(setup->max_keycode - setup->min_keycode + 1)),
+            nullptr);
+        if (mapping) {
+            const xcb_keysym_t *symbols = xcb_get_keyboard_mapping_keysyms(mapping);
+            const int count = xcb_get_keyboard_mapping_keysyms_length(mapping);
+            const int perKey = mapping->keysyms_per_keycode;
+            for (int i = 0; perKey > 0 && i + perKey <= count; i += perKey)
+                m_keysyms.push_back(symbols[i]);
+            std::free(mapping);
+        }
+    }
     m_pressed.reset();
     m_cancelPressed = false;
-    m_grabTries = 0;
-    if (!m_grabRetry) {
-        m_grabRetry = new QTimer(this);
-        m_grabRetry->setInterval(GrabRetryInterval);
-        connect(m_grabRetry, &QTimer::timeout, this, &TPointerGrab::tryGrab);
-    }
-    m_grabRetry->start();
-    tryGrab();
+    m_monitors.clear();  // monitors may have come and gone since the last pick
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    m_grabs->start();
 }
 
-void TPointerGrab::tryGrab()
+bool TPointerGrab::grabPointer()
 {
-    QWindow *handle = m_grabber ? m_grabber->windowHandle() : nullptr;
-    if (handle && handle->setMouseGrabEnabled(true)) {
-        if (handle->setKeyboardGrabEnabled(true)) {
-            m_grabRetry->stop();
-            // The widget grabs as well, so that Qt routes what the X server
-            // sends to this widget and not to the window under the pointer.
-            m_grabber->grabMouse();
-            m_grabber->grabKeyboard();
-            return;
-        }
-        handle->setMouseGrabEnabled(false);
-    }
-    if (++m_grabTries >= GrabAttempts)
-        emit finished(std::nullopt);  // another program holds the pointer or keyboard
+    xcb_grab_pointer_reply_t *reply = xcb_grab_pointer_reply(
+        m_connection,
+        xcb_grab_pointer(m_connection, 0, m_window,
+                         XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION,
+                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, m_cursor, XCB_CURRENT_TIME),
+        nullptr);
+    const bool success = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    return success;
 }
 
-bool TPointerGrab::eventFilter(QObject *watched, QEvent *event)
+bool TPointerGrab::grabKeyboard()
 {
-    if (watched != m_grabber || !m_running)
-        return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton)
-            readPixel(mouse->globalPosition());
-        else if (mouse->button() == Qt::RightButton)
-            m_cancelPressed = true;
-        return true;
-    }
-    case QEvent::MouseButtonRelease: {
-        // The grab is held until the button is up, so that the release does
-        // not land on whatever window is under the pointer.
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton && m_pressed)
-            emit finished(m_pressed);
-        else if (mouse->button() == Qt::RightButton && m_cancelPressed)
-            emit finished(std::nullopt);
-        return true;
-    }
-    case QEvent::KeyPress:
-        keyPressed(static_cast<QKeyEvent *>(event)->key());
-        return true;
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-        return true;
-    default:
-        return QObject::eventFilter(watched, event);
-    }
+    xcb_grab_keyboard_reply_t *reply = xcb_grab_keyboard_reply(
+        m_connection,
+        xcb_grab_keyboard(m_connection, 0, m_window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+        nullptr);
+    const bool success = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    return success;
 }
 
-void TPointerGrab::keyPressed(int key)
+void TPointerGrab::grabbed()
 {
-    // Without a mouse: the arrow keys move the pointer a pixel at a time,
-    // and Enter or Space picks the pixel under it.
-    QScreen *screen = m_grabber->screen();
-    const QPoint pointer = QCursor::pos(screen);
-    switch (key) {
-    case Qt::Key_Escape:
-        emit finished(std::nullopt);
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        m_pressed.reset();
-        readPixel(pointer);
-        emit finished(m_pressed);
-        break;
-    case Qt::Key_Left:
-        QCursor::setPos(screen, pointer + QPoint(-1, 0));
-        break;
-    case Qt::Key_Right:
-        QCursor::setPos(screen, pointer + QPoint(1, 0));
-        break;
-    case Qt::Key_Up:
-        QCursor::setPos(screen, pointer + QPoint(0, -1));
-        break;
-    case Qt::Key_Down:
-        QCursor::setPos(screen, pointer + QPoint(0, 1));
-        break;
-    default:
-        break;
-    }
-}
-
-void TPointerGrab::readPixel(const QPointF &globalPosition)
-{
-    QScreen *screen = QGuiApplication::screenAt(globalPosition.toPoint());
-    if (!screen)
-        screen = m_grabber->screen();
-    // Positions are device-independent; the screen keeps its corner in both
-    // systems, so the device pixel under the pointer, from that corner, is:
-    const qreal ratio = screen->devicePixelRatio();
-    const QPoint corner = screen->geometry().topLeft();
-    QPoint device = ((globalPosition - QPointF(corner)) * ratio).toPoint();
-    // Qt rounds a click's position to whole device-independent pixels, so
-    // above 100 % it may name a neighbour of the pixel clicked. The X server
-    // still has the pointer where it was pressed, unless it has moved since.
-    if (!qFuzzyCompare(ratio, 1.0)) {
-        if (const auto pointer = pointerOnRoot(m_grabber->winId())) {
-            const QPoint exact = *pointer - corner;
-            if (qAbs(exact.x() - device.x()) <= ratio && qAbs(exact.y() - device.y()) <= ratio)
-                device = exact;
-        }
-    }
-    // grabWindow() takes device-independent coordinates from the screen's
-    // corner and multiplies them by the ratio, rounding; the block it reads
-    // starts at or before the pixel, which is then taken unscaled.
-    const QPoint from(int(std::floor(device.x() / ratio)), int(std::floor(device.y() / ratio)));
-    const QPoint fromDevice = QPoint(from) * ratio;
-    const QImage block = screen->grabWindow(0, from.x(), from.y(), 2, 2).toImage();
-    const QPoint at = device - fromDevice;
-    if (!block.valid(at))
-        return;
-    const QRgb rgb = block.pixel(at);
-    m_pressed = MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
+    if (!m_loupe)
+        m_loupe = std::make_unique<TLoupe>();
+    if (const auto place = queryPointer(m_connection, m_window))
+        follow(*place);
 }
 
 void TPointerGrab::release()
 {
-    m_running = false;
-    if (m_grabRetry)
-        m_grabRetry->stop();
-    if (!m_grabber)
-        return;
-    m_grabber->releaseKeyboard();
-    m_grabber->releaseMouse();
-    if (QWindow *handle = m_grabber->windowHandle()) {
-        handle->setKeyboardGrabEnabled(false);
-        handle->setMouseGrabEnabled(false);
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->removeNativeEventFilter(this);
+    m_grabs->release();
+    m_loupe.reset();
+    if (m_grabber) {
+        m_grabber->hide();
+        // This may run inside the grab window's own event.
+        m_grabber->deleteLater();
+        m_grabber.clear();
     }
-    m_grabber->hide();
-    // This may run inside the grab window's own event.
-    m_grabber->deleteLater();
-    m_grabber.clear();
+    m_window = XCB_NONE;
+}
+
+void TPointerGrab::follow(const TPointerPlace &place)
+{
+    if (!m_loupe || !m_grabber)
+        return;
+    QScreen *monitors = monitorsOf(place.root);
+    if (!monitors) {
+        m_loupe->hide();
+        return;
+    }
+    const auto [screen, pointer] = logicalPlace(monitors, place.position);
+    m_loupe->showAt(screen, pointer, readAround(m_connection, place, TLoupe::Radius));
+}
+
+QScreen *TPointerGrab::monitorsOf(xcb_window_t root)
+{
+    if (const auto known = m_monitors.find(root); known != m_monitors.end())
+        return known->second;
+    // Qt does not say which X screen a Qt screen is on: a window that is
+    // never shown is made on one monitor of each X screen in turn, until
+    // the X server puts it on this root.
+    QList<QScreen *> tried;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (std::any_of(tried.cbegin(), tried.cend(),
+                        [screen](QScreen *other) { return other->virtualSiblings().contains(screen); }))
+            continue;
+        tried.append(screen);
+        QWindow probe(screen);
+        probe.create();
+        xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(
+            m_connection, xcb_get_geometry(m_connection, xcb_drawable_t(probe.winId())), nullptr);
+        const bool found = geometry && geometry->root == root;
+        std::free(geometry);
+        if (found) {
+            m_monitors[root] = screen;
+            return screen;
+        }
+    }
+    m_monitors[root] = nullptr;
+    return nullptr;
+}
+
+std::optional<TColor> TPointerGrab::pixelAt(const TPointerPlace &place) const
+{
+    const QImage pixel = readAround(m_connection, place, 0);
+    if (pixel.isNull() || qAlpha(pixel.pixel(0, 0)) == 0)
+        return std::nullopt;
+    const QRgb rgb = pixel.pixel(0, 0);
+    return MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
+
+bool TPointerGrab::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t" || !m_grabs->isHeld())
+        return false;
+    const auto *event = static_cast<xcb_generic_event_t *>(message);
+    switch (event->response_type & 0x7f) {
+    case XCB_BUTTON_PRESS: {
+        const auto *press = reinterpret_cast<const xcb_button_press_event_t *>(event);
+        if (press->event != m_window)
+            return false;
+        if (press->detail == XCB_BUTTON_INDEX_1) {
+            if (const auto place = placeOnRoot(m_connection, press->root, press->root_x, press->root_y))
+                m_pressed = pixelAt(*place);
+        } else if (press->detail == XCB_BUTTON_INDEX_3) {
+            m_cancelPressed = true;
+        }
+        return true;
+    }
+    case XCB_BUTTON_RELEASE: {
+        // The grab is held until the button is up, so that the release does
+        // not land on whatever window is under the pointer.
+        const auto *up = reinterpret_cast<const xcb_button_release_event_t *>(event);
+        if (up->event != m_window)
+            return false;
+        if (up->detail == XCB_BUTTON_INDEX_1 && m_pressed)
+            emit finished(m_pressed);
+        else if (up->detail == XCB_BUTTON_INDEX_3 && m_cancelPressed)
+            emit finished(std::nullopt);
+        return true;
+    }
+    case XCB_MOTION_NOTIFY: {
+        const auto *motion = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
+        if (motion->event != m_window)
+            return false;
+        if (const auto place = placeOnRoot(m_connection, motion->root, motion->root_x, motion->root_y))
+            follow(*place);
+        return true;
+    }
+    case XCB_KEY_PRESS: {
+        const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
+        if (key->event != m_window)
+            return false;
+        keyPressed(key->detail);
+        return true;
+    }
+    case XCB_KEY_RELEASE:
+        return reinterpret_cast<const xcb_key_release_event_t *>(event)->event == m_window;
+    default:
+        return false;
+    }
+}
+
+void TPointerGrab::keyPressed(xcb_keycode_t keycode)
+{
+    const size_t index = size_t(keycode - m_firstKeycode);
+    const xcb_keysym_t key = keycode >= m_firstKeycode && index < m_keysyms.size() ? m_keysyms[index] : 0;
+    // Without a mouse: the arrow keys move the pointer by one device pixel,
+    // and Enter or Space picks the pixel framed in the loupe.
+    QPoint step;
+    switch (key) {
+    case KeyEscape:
+        emit finished(std::nullopt);
+        return;
+    case KeyReturn:
+    case KeyPadEnter:
+    case KeySpace: {
+        const auto place = queryPointer(m_connection, m_window);
+        if (place)
+            follow(*place);
+        emit finished(place ? pixelAt(*place) : std::nullopt);
+        return;
+    }
+    case KeyLeft:
+    case KeyPadLeft: step = QPoint(-1, 0); break;
+    case KeyRight:
+    case KeyPadRight: step = QPoint(1, 0); break;
+    case KeyUp:
+    case KeyPadUp: step = QPoint(0, -1); break;
+    case KeyDown:
+    case KeyPadDown: step = QPoint(0, 1); break;
+    default:
+        return;
+    }
+    // Relative to where the pointer is; the motion that follows moves the loupe.
+    xcb_warp_pointer(m_connection, XCB_NONE, XCB_NONE, 0, 0, 0, 0, int16_t(step.x()), int16_t(step.y()));
+    xcb_flush(m_connection);
 }

@@ -1,38 +1,58 @@
-// Picking on X11: the pointer and keyboard are grabbed by a small window
-// outside the screen, and the pixel under a left click is read from the X
-// server. The arrow keys also move the pointer, and Enter or Space picks.
+// Picking on X11: a small window outside the screen takes the pointer and
+// the keyboard, checking the X server's own answers, and the pixel under a
+// click is read from the root window of the X screen the pointer is on, in
+// device pixels. A loupe follows the pointer; the arrow keys move it by one
+// device pixel, and Enter or Space picks the pixel framed in it.
 #pragma once
 
 #include "pickbackend.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QPointer>
 
-class QTimer;
+#include <xcb/xcb.h>
 
-class TPointerGrab : public TPickBackend
+#include <map>
+#include <memory>
+#include <vector>
+
+class QScreen;
+class TGrabPair;
+class TLoupe;
+struct TPointerPlace;
+
+class TPointerGrab : public TPickBackend, private QAbstractNativeEventFilter
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TPointerGrab)
 
 public:
     explicit TPointerGrab(QObject *parent);
+    ~TPointerGrab() override;
 
     void checkAvailability() override;
     void start(QWidget *window) override;
     void release() override;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void tryGrab();
-    void keyPressed(int key);
-    void readPixel(const QPointF &globalPosition);
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+    bool grabPointer();
+    bool grabKeyboard();
+    void grabbed();
+    void keyPressed(xcb_keycode_t keycode);
+    void follow(const TPointerPlace &place);
+    QScreen *monitorsOf(xcb_window_t root);
+    std::optional<TColor> pixelAt(const TPointerPlace &place) const;
 
-    bool m_running = false;
+    xcb_connection_t *m_connection = nullptr;
+    xcb_window_t m_window = XCB_NONE;  // the grab window
+    xcb_cursor_t m_cursor = XCB_NONE;
     QPointer<QWidget> m_grabber;
-    QTimer *m_grabRetry = nullptr;
-    int m_grabTries = 0;
+    TGrabPair *m_grabs = nullptr;
+    std::unique_ptr<TLoupe> m_loupe;
+    std::map<xcb_window_t, QScreen *> m_monitors;  // one Qt screen of each X screen's root
+    std::vector<xcb_keysym_t> m_keysyms;  // the first symbol of each key code
+    xcb_keycode_t m_firstKeycode = 0;
     std::optional<TColor> m_pressed;  // read at the press, given at the release
     bool m_cancelPressed = false;
 };

@@ -1,13 +1,19 @@
 // Picking through the XDG desktop portal's Screenshot.PickColor request on
 // the session bus. Whether the portal offers it is checked without
-// blocking; picking stays unavailable until the portal has answered.
+// blocking; picking stays unavailable until the portal has answered, and
+// becomes available when a portal starts later. Each request has a token of
+// its own and takes its answer only from the portal that took the request;
+// it ends with a reason when the portal does not take it within a few
+// seconds, leaves the bus, refuses, fails or answers with no usable colour.
 #pragma once
 
 #include "pickbackend.h"
 
+#include <QDBusMessage>
 #include <QVariantMap>
 
 class QDBusPendingCallWatcher;
+class QDBusServiceWatcher;
 
 class TPortalPick : public TPickBackend
 {
@@ -24,15 +30,31 @@ public:
     void abandon() override;
 
 private slots:
-    // QtDBus connects a bus signal only to a slot named by its signature.
-    void portalResponse(uint response, const QVariantMap &results);
+    // QtDBus connects a bus signal only to a slot named by its signature;
+    // the message tells who sent it.
+    void portalResponse(uint response, const QVariantMap &results, const QDBusMessage &message);
 
 private:
+    void watchPortal();
+    void askVersion();
     void portalVersionAnswered(QDBusPendingCallWatcher *call);
-    void portalPickAnswered(QDBusPendingCallWatcher *call);
+    void portalOwnerChanged(const QString &newOwner);
+    void portalPickAnswered(QDBusPendingCallWatcher *call, quint64 request);
+    void answer(uint response, const QVariantMap &results);
+    void fail(const QString &why);
+    void subscribe();
     void unsubscribe();
 
+    QDBusServiceWatcher *m_watcher = nullptr;
+    bool m_available = false;
+
+    // The running request: its number, its Request object, and the unique
+    // name that took it, once the call has returned.
     bool m_running = false;
+    quint64 m_request = 0;
     QString m_requestPath;
-    int m_requestCount = 0;
+    QString m_portal;
+    // Answers that came before the call returned, and their senders; the
+    // one from the portal that took the request counts.
+    QList<QDBusMessage> m_early;
 };

@@ -2,40 +2,50 @@
 
 #include <QDBusArgument>
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
 
-/// One component from the portal, 0.0 .. 1.0, to 0 .. 255: clamped, then
-/// rounded to the nearest step, so 0.50196 (128/255 as a float) gives 128.
-std::optional<int> portalComponent(double value)
+using Fault = TPortalReplyColor::Fault;
+
+/// One component from the portal, 0.0 .. 1.0, to 0 .. 255: c x 255 is n for
+/// a component n / 255 and n + 0.5 for (n + 0.5) / 255 (both exact in
+/// doubles), so rounding half up gives n and n + 1.
+Fault component(double value, int &result)
 {
     if (!std::isfinite(value))
-        return std::nullopt;
-    return int(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
+        return Fault::NotANumber;
+    if (value < 0.0 || value > 1.0)
+        return Fault::OutOfRange;
+    result = int(std::floor(value * 255.0 + 0.5));
+    return Fault::None;
 }
 
 } // namespace
 
-std::optional<TColor> PortalReplyColor(const QVariantMap &results)
+TPortalReplyColor PortalReplyColor(const QVariantMap &results)
 {
-    const QVariant color = results.value(QStringLiteral("color"));
-    if (color.metaType() != QMetaType::fromType<QDBusArgument>())
-        return std::nullopt;
-    const QDBusArgument argument = color.value<QDBusArgument>();
+    const auto found = results.constFind(QStringLiteral("color"));
+    if (found == results.constEnd())
+        return {std::nullopt, Fault::Missing};
+    if (found->metaType() != QMetaType::fromType<QDBusArgument>())
+        return {std::nullopt, Fault::WrongType};
+    const QDBusArgument argument = found->value<QDBusArgument>();
     if (argument.currentSignature() != QLatin1String("(ddd)"))
-        return std::nullopt;
-    double red = 0;
-    double green = 0;
-    double blue = 0;
+        return {std::nullopt, Fault::WrongType};
+    double components[3] = {};
     argument.beginStructure();
-    argument >> red >> green >> blue;
+    argument >> components[0] >> components[1] >> components[2];
     argument.endStructure();
-    const auto r = portalComponent(red);
-    const auto g = portalComponent(green);
-    const auto b = portalComponent(blue);
-    if (!r || !g || !b)
-        return std::nullopt;
-    return MakeColor(*r, *g, *b);
+    int rgb[3] = {};
+    // Not a number outranks out of range, whichever component has it.
+    Fault worst = Fault::None;
+    for (int i = 0; i < 3; ++i) {
+        const Fault fault = component(components[i], rgb[i]);
+        if (fault == Fault::NotANumber || (fault == Fault::OutOfRange && worst == Fault::None))
+            worst = fault;
+    }
+    if (worst != Fault::None)
+        return {std::nullopt, worst};
+    return {MakeColor(rgb[0], rgb[1], rgb[2]), Fault::None};
 }

@@ -2,6 +2,7 @@
 
 #include "pointergrab.h"
 #include "portalpick.h"
+#include "x11screens.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -22,8 +23,10 @@ TScreenPicker::TScreenPicker(Method method, QObject *parent)
 {
     if (method == Method::Automatic) {
         const QString platform = QGuiApplication::platformName();
+        // Under XWayland an X11 grab sees neither the pointer over Wayland
+        // windows nor their pixels: there the portal is asked, as on Wayland.
         if (platform == QLatin1String("xcb"))
-            method = Method::PointerGrab;
+            method = isXWayland(x11Connection()) ? Method::Portal : Method::PointerGrab;
         else if (platform.startsWith(QLatin1String("wayland")))
             method = Method::Portal;
     }
@@ -66,7 +69,7 @@ void TScreenPicker::start(QWidget *window)
     if (m_picking)
         return;
     if (!m_available) {
-        QTimer::singleShot(0, this, &TScreenPicker::cancelled);
+        QTimer::singleShot(0, this, [this, why = m_reason] { emit cancelled(why); });
         return;
     }
     m_picking = true;
@@ -83,7 +86,17 @@ void TScreenPicker::setAvailability(bool available, const QString &reason)
     emit availabilityChanged();
 }
 
-void TScreenPicker::finish(std::optional<TColor> color)
+void TScreenPicker::cancel()
+{
+    if (!m_picking)
+        return;
+    // As the picker goes: the portal's prompt, too, is taken down.
+    m_picking = false;
+    m_backend->abandon();
+    emit cancelled(QStringLiteral("色の取得を取り消しました"));
+}
+
+void TScreenPicker::finish(std::optional<TColor> color, const QString &why)
 {
     if (!m_picking)
         return;
@@ -92,5 +105,5 @@ void TScreenPicker::finish(std::optional<TColor> color)
     if (color)
         emit picked(*color);
     else
-        emit cancelled();
+        emit cancelled(why);
 }

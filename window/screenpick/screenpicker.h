@@ -1,7 +1,8 @@
 // Picking one pixel's exact colour from anywhere on the screen. On X11 the
 // pointer and keyboard are grabbed by a small window outside the screen and
-// the pixel under a left click is read from the X server. On Wayland the
-// desktop is asked through the XDG desktop portal's Screenshot.PickColor
+// the pixel under a left click is read from the X server, with a loupe
+// beside the pointer. On Wayland, and under XWayland, whose grab cannot
+// reach Wayland windows, the desktop is asked through the XDG desktop portal's Screenshot.PickColor
 // request on the session bus; whether the portal offers it is checked
 // without blocking, and picking stays unavailable until it has answered.
 // Elsewhere picking is unavailable, and the reason is given for a tooltip.
@@ -40,6 +41,11 @@ public:
     /// Escape or a right click cancels. On X11 the arrow keys also move the pointer and Enter or Space picks. Exactly one of picked() or cancelled() follows. A call while a pick
     /// is running is ignored (that pick's own signal follows); a call while unavailable is cancelled at once.
     void start(QWidget *window);
+    /// True from start() until picked() or cancelled().
+    bool isPicking() const { return m_picking; }
+    /// Ends a running pick at once (Escape in the window that started it, where the desktop does not take the
+    /// keys): cancelled() follows.
+    void cancel();
 
 signals:
     /// Emitted whenever isAvailable() or unavailableReason() changes: once the
@@ -48,11 +54,13 @@ signals:
     void availabilityChanged();
     /// The exact colour of the picked pixel: red in bits 0-7, green 8-15, blue 16-23.
     void picked(TColor color);
-    void cancelled();
+    /// Nothing was picked; `why` says why, in Japanese, for beside the button, or is empty when the user
+    /// cancelled in a way that needs no word (Escape or a right click during a grab).
+    void cancelled(const QString &why);
 
 private:
     void setAvailability(bool available, const QString &reason);
-    void finish(std::optional<TColor> color);
+    void finish(std::optional<TColor> color, const QString &why);
 
     TPickBackend *m_backend = nullptr;  // none where no way to pick exists
     bool m_available = false;

@@ -1,6 +1,7 @@
 #include "colorchips.h"
 
 #include "controls.h"
+#include "listbox.h"
 
 #include <QPainter>
 #include <QStyle>

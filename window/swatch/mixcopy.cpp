@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "swatch.h"
 
+#include <QChildEvent>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -17,7 +18,8 @@ TMixCopy::TMixCopy(QWidget *window, TPanel *mix)
     , m_mix(mix)
 {
     // The event reaches the focused control first: only there can it be
-    // told whether the control has text of its own to copy.
+    // told whether the control has text of its own to copy. Controls added
+    // later are watched from the moment they join (ChildAdded).
     window->installEventFilter(this);
     for (QWidget *widget : window->findChildren<QWidget *>())
         widget->installEventFilter(this);
@@ -35,6 +37,20 @@ std::optional<QString> TMixCopy::selectedReadout() const
 
 bool TMixCopy::eventFilter(QObject *watched, QEvent *event)
 {
+    // A menu, the chooser or any other window opened from the window keeps
+    // its own keys, and so do the controls in it.
+    if (watched->isWidgetType() && static_cast<QWidget *>(watched)->window() != m_window)
+        return false;
+    if (event->type() == QEvent::ChildAdded) {
+        // Sent while the child is being built: only QObject's part is used.
+        QObject *child = static_cast<QChildEvent *>(event)->child();
+        if (child->isWidgetType()) {
+            child->installEventFilter(this);
+            for (QWidget *widget : child->findChildren<QWidget *>())
+                widget->installEventFilter(this);
+        }
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::Copy)) {

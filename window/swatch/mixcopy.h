@@ -22,7 +22,8 @@ class TMixCopy : public QObject
     Q_DISABLE_COPY_MOVE(TMixCopy)
 
 public:
-    /// Watches the window and every widget in it; the mix is the large swatch.
+    /// Watches the window and every widget in it, also those added later;
+    /// the mix is the large swatch.
     TMixCopy(QWidget *window, TPanel *mix);
 
 protected:

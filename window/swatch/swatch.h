@@ -13,16 +13,33 @@ class QPoint;
 class QWidget;
 class TPanel;
 
-/// The colour, its name or the nearest named colour by CIEDE2000, and the
-/// WCAG 2 contrast against white and black text, each rounded to one
-/// decimal: "#FFC800 · 近い色 gold (ΔE 5.0) · 白 1.6:1 · 黒 13.5:1", or with
-/// an exact name "#FFD700 gold · 白 1.4:1 · 黒 15.0:1".
+/// The colour, its name or the nearest named colour by CIEDE2000, the WCAG 2
+/// contrast against white and black text cut to two decimals with the WCAG
+/// 2.2 verdicts, the APCA Lc of the WCAG 3 draft, and where AA fails the
+/// nearest colour that passes: "#808080 gray · 白 3.94:1（AA 不合格、AAA
+/// 不合格、大きな文字 AA 合格、AAA 不合格） · 黒 5.31:1（…） · WCAG 3 草案の
+/// APCA Lc 白 -72.4、黒 37.2 · 白の文字で AA を満たす近い色 #767676".
 QString SwatchDescription(TColor color);
 
+/// One text the copy menu offers and which form it is (0 .. 13), which
+/// gives it its access key.
+struct TCopyText
+{
+    QString Text;
+    int Form;
+};
+
 /// The texts the copy menu offers, in its order: "#FFC800", "FFC800",
-/// "rgb(255, 200, 0)", "hsl(47, 100%, 50%)", the decimal text, the "$"
-/// colour-value text and, when the colour has one, its name.
-QStringList CopyTexts(TColor color);
+/// "rgb(255, 200, 0)", hsl(), the decimal text, the "$" colour-value text,
+/// the name when CSS knows it; hwb(), lab(), lch(), oklab(), oklch(), each
+/// with the fewest decimals that read back as the colour; and the nearest
+/// colours that pass AA under white and under black text where the colour
+/// itself fails.
+QList<TCopyText> CopyTexts(TColor color);
+
+/// The menu item of a text: the text, what it is when that is not plain,
+/// and its access key: "#FFC800をコピー(&H)".
+QString CopyItemText(const TCopyText &text);
 
 /// Opens the copy menu at a point on the screen and waits until it closes;
 /// the chosen item puts its text on the clipboard.

@@ -105,10 +105,15 @@ private slots:
     void customColoursAcrossOpenings();
     void basicColourPickedByMouseAndKeys();
     void gridsAreOneTabStopEach();
+    void gridKeys_data();
+    void gridKeys();
     void hslBoxes_data();
     void hslBoxes();
+    void boxesTakeTheNearestNumber_data();
+    void boxesTakeTheNearestNumber();
     void typedColours_data();
     void typedColours();
+    void okReadsTheTypedColourFirst();
     void previewShowsNewAndOriginalColour();
     void fieldClickAtBlackShowsAColour();
     void screenPickButton();
@@ -226,10 +231,24 @@ void tst_Chooser::customColoursAcrossOpenings()
         typeColor(chooser, 1, 2, 3);
         press(chooser, "addCustomColor");
         QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("#010203"));
+        // Past the sixteenth slot the next colour goes to the first.
+        for (int red = 100; red < 114; ++red) {
+            typeColor(chooser, red, 0, 0);
+            press(chooser, "addCustomColor");
+        }
+        QCOMPARE(swatchName(chooser, "ColorP"), QStringLiteral("#700000"));
+        QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#710000"));
         press(chooser, "cancel");
     });
     withChooser(form, [](TColorChooser &chooser) {
         QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("空き"));  // lost with the cancel
+        // Black is a colour like any other: its slot gives it back.
+        typeColor(chooser, 0, 0, 0);
+        press(chooser, "addCustomColor");
+        QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("#000000"));
+        typeColor(chooser, 9, 9, 9);
+        QTest::mouseClick(chooser.findChild<QAbstractButton *>("ColorC"), Qt::LeftButton);
+        QCOMPARE(spinValues(chooser), QList<int>({0, 0, 0}));
         // Pressing a custom colour makes it current.
         QTest::mouseClick(chooser.findChild<QAbstractButton *>("ColorA"), Qt::LeftButton);
         QCOMPARE(spinValues(chooser), QList<int>({255, 165, 0}));
@@ -257,6 +276,21 @@ void tst_Chooser::basicColourPickedByMouseAndKeys()
         }
         QVERIFY(names.contains(QStringLiteral("#FFA500 orange")));
         QVERIFY(names.contains(QStringLiteral("#FF0000 red")));
+        // Row by row, each cell's colour as the CSS named-colour list gives
+        // it, and the name shown is one of that colour's.
+        const char *const css[] = {
+            "#800000", "#A52A2A", "#B22222", "#DC143C", "#FF0000", "#FF6347", "#FA8072", "#FFC0CB",
+            "#D2691E", "#A0522D", "#FF8C00", "#FFA500", "#FFD700", "#FFFF00", "#F0E68C", "#808000",
+            "#006400", "#008000", "#228B22", "#2E8B57", "#32CD32", "#00FF00", "#9ACD32", "#008080",
+            "#00FFFF", "#40E0D0", "#00BFFF", "#1E90FF", "#4682B4", "#4169E1", "#0000FF", "#000080",
+            "#191970", "#6A5ACD", "#4B0082", "#800080", "#9400D3", "#DA70D6", "#FF00FF", "#FF1493",
+            "#000000", "#2F4F4F", "#696969", "#808080", "#A9A9A9", "#C0C0C0", "#D3D3D3", "#FFFFFF",
+        };
+        for (int i = 0; i < 48; ++i) {
+            const QString hex = QLatin1String(css[i]);
+            QVERIFY2(names[i].startsWith(hex + QLatin1Char(' ')), qPrintable(names[i]));
+            QCOMPARE(QColor::fromString(names[i].mid(8)), QColor::fromString(hex));
+        }
 
         // By mouse.
         QAbstractButton *orange = grid[names.indexOf(QStringLiteral("#FFA500 orange"))];
@@ -319,6 +353,48 @@ void tst_Chooser::gridsAreOneTabStopEach()
     });
 }
 
+void tst_Chooser::gridKeys_data()
+{
+    // Cells numbered row by row, eight to a row: 48 basic, 16 custom.
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    const auto row = [](const char *name, const char *grid, int from, Qt::Key key, int to) {
+        QTest::newRow(name) << QString::fromLatin1(grid) << from << int(key) << to;
+    };
+    row("Up from the second row's first cell", "basicColors", 8, Qt::Key_Up, 0);
+    row("Up from the second row's last cell", "basicColors", 15, Qt::Key_Up, 7);
+    row("Up in the first row stays", "basicColors", 3, Qt::Key_Up, 3);
+    row("Down to the last row", "basicColors", 39, Qt::Key_Down, 47);
+    row("Down in the last row stays", "basicColors", 40, Qt::Key_Down, 40);
+    row("Left from a row's first cell", "basicColors", 8, Qt::Key_Left, 7);
+    row("Left at the first cell stays", "basicColors", 0, Qt::Key_Left, 0);
+    row("Right at the last cell stays", "basicColors", 47, Qt::Key_Right, 47);
+    row("Home", "basicColors", 20, Qt::Key_Home, 0);
+    row("End", "basicColors", 20, Qt::Key_End, 47);
+    row("Up in the custom colours", "customColors", 9, Qt::Key_Up, 1);
+    row("Down in the custom colours", "customColors", 1, Qt::Key_Down, 9);
+    row("Down in the custom colours' last row stays", "customColors", 9, Qt::Key_Down, 9);
+    row("End in the custom colours", "customColors", 2, Qt::Key_End, 15);
+}
+
+void tst_Chooser::gridKeys()
+{
+    QFETCH(QString, grid);
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        const QList<QAbstractButton *> gridCells = cells(chooser, grid.toLatin1().constData());
+        gridCells[from]->setFocus();
+        QTest::keyClick(gridCells[from], Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), gridCells[to]);
+        press(chooser, "cancel");
+    });
+}
+
 void tst_Chooser::hslBoxes_data()
 {
     // Worked by hand from the CSS Color 4 hsl() formula.
@@ -361,26 +437,95 @@ void tst_Chooser::hslBoxes()
     });
 }
 
+void tst_Chooser::boxesTakeTheNearestNumber_data()
+{
+    // A number past the end takes that end; the hue goes round 360 degrees.
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byEnter");  // else the focus leaves by Tab
+    QTest::addColumn<int>("kept");
+    QTest::newRow("red 300") << "red" << "300" << true << 255;
+    QTest::newRow("red 256, Tab") << "red" << "256" << false << 255;
+    QTest::newRow("green 99999") << "green" << "99999" << true << 255;
+    QTest::newRow("blue -5") << "blue" << "-5" << true << 0;
+    QTest::newRow("blue 255 stays") << "blue" << "255" << true << 255;
+    QTest::newRow("saturation 101") << "saturation" << "101" << true << 100;
+    QTest::newRow("lightness 250, Tab") << "lightness" << "250" << false << 100;
+    QTest::newRow("hue 360") << "hue" << "360" << true << 0;
+    QTest::newRow("hue 720, Tab") << "hue" << "720" << false << 0;
+    QTest::newRow("hue 361") << "hue" << "361" << true << 1;
+    QTest::newRow("hue -30") << "hue" << "-30" << true << 330;
+    QTest::newRow("hue -390") << "hue" << "-390" << true << 330;
+    QTest::newRow("hue 359 stays") << "hue" << "359" << true << 359;
+}
+
+void tst_Chooser::boxesTakeTheNearestNumber()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(bool, byEnter);
+    QFETCH(int, kept);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        // hsl(0, 50%, 50%): a new hue shows with its saturation and lightness.
+        typeColor(chooser, 191, 64, 64);
+        auto *spin = chooser.findChild<QSpinBox *>(box);
+        typeInto(spin, typed);
+        QCOMPARE(spin->text(), typed + spin->suffix());  // every digit typed is there
+        // Enter also presses OK; the boxes are read before the chooser closes.
+        QTest::keyClick(spin, byEnter ? Qt::Key_Return : Qt::Key_Tab);
+        QCOMPARE(spin->value(), kept);
+        QCOMPARE(spin->text(), QString::number(kept) + spin->suffix());
+        if (box == QLatin1String("red"))
+            QCOMPARE(spinValues(chooser), QList<int>({kept, 64, 64}));
+        if (box == QLatin1String("hue"))
+            QCOMPARE(spinValues(chooser, "hue", "saturation", "lightness"), QList<int>({kept, 50, 50}));
+        if (chooser.isVisible())
+            press(chooser, "cancel");
+    });
+}
+
 void tst_Chooser::typedColours_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("colour");  // empty: refused
-    QTest::newRow("#RRGGBB") << "#FFA500" << "#FFA500";
-    QTest::newRow("RRGGBB, lower case") << "ffa500" << "#FFA500";
-    QTest::newRow("#RGB") << "#F80" << "#FF8800";
-    QTest::newRow("rgb()") << "rgb(1, 2, 3)" << "#010203";
-    QTest::newRow("a name in mixed case") << "DarkOrange" << "#FF8C00";
-    QTest::newRow("a starred name without its star") << "brass" << "#B5A642";
-    QTest::newRow("not hexadecimal") << "#GG0000" << "";
-    QTest::newRow("component out of range") << "rgb(256, 0, 0)" << "";
-    QTest::newRow("no such name") << "orangy" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::addColumn<QString>("colour");   // empty: refused
+    QTest::addColumn<QString>("message");  // beside the field
+    const QString unreadable = QStringLiteral("変換できません");
+    QTest::newRow("#RRGGBB") << "#FFA500" << "#FFA500" << "";
+    QTest::newRow("RRGGBB, lower case") << "ffa500" << "#FFA500" << "";
+    QTest::newRow("#RGB") << "#F80" << "#FF8800" << "";
+    QTest::newRow("rgb()") << "rgb(1, 2, 3)" << "#010203" << "";
+    QTest::newRow("a name in mixed case") << "DarkOrange" << "#FF8C00" << "";
+    QTest::newRow("a starred name without its star") << "brass" << "#B5A642" << "";
+    QTest::newRow("rebeccapurple") << "RebeccaPurple" << "#663399" << "";
+    QTest::newRow("rgb() in space syntax, clamped") << "rgb(256 0 50%)" << "#FF0080" << "";
+    QTest::newRow("hsl() with a decimal") << "hsl(210, 65%, 20.4%)" << "#123456" << "";
+    QTest::newRow("hwb() in turns") << "hwb(0.5turn 10% 10%)" << "#1AE6E6" << "";
+    QTest::newRow("color(srgb)") << "color(srgb 1 0.5 0)" << "#FF8000" << "";
+    // Mapped as colorjs.io maps them by CSS's method.
+    QTest::newRow("oklch() outside sRGB") << "oklch(0.7 0.4 30)" << "#FF5843"
+                                          << "sRGBの範囲外のため近い色にしました";
+    QTest::newRow("color() beyond sRGB") << "color(srgb 1.5 0 0)" << "#FFB7A9"
+                                         << "sRGBの範囲外のため近い色にしました";
+    QTest::newRow("transparent") << "rgb(1 2 3 / 50%)" << "" << "透明な色は扱えません";
+    QTest::newRow("#RGBA") << "#F808" << "" << "透明な色は扱えません";
+    QTest::newRow("digits only: a decimal read-out") << "197121" << ""
+                                                     << "16進の色は「#」から入力してください";
+    QTest::newRow("digits only: seven of them") << "1234567" << ""
+                                                 << "16進の色は「#」から入力してください";
+    QTest::newRow("a component out of range, clamped") << "rgb(256, 0, 0)" << "#FF0000" << "";
+    QTest::newRow("seven digits") << "#1234567" << "" << unreadable;
+    QTest::newRow("not hexadecimal") << "#GG0000" << "" << unreadable;
+    QTest::newRow("no such name") << "orangy" << "" << unreadable;
+    QTest::newRow("a function CSS lacks") << "cmyk(0 0 0 0)" << "" << unreadable;
+    QTest::newRow("empty") << "" << "" << unreadable;
 }
 
 void tst_Chooser::typedColours()
 {
     QFETCH(QString, text);
     QFETCH(QString, colour);
+    QFETCH(QString, message);
     const auto form = showForm();
     withChooser(form, [&](TColorChooser &chooser) {
         typeColor(chooser, 9, 8, 7);
@@ -395,11 +540,12 @@ void tst_Chooser::typedColours()
             else
                 QTest::keyClick(field, Qt::Key_Tab);  // the focus leaves
             QVERIFY(chooser.isVisible());  // Enter in the field does not press OK
+            QCOMPARE(error->text(), message);
+            QCOMPARE(field->accessibleDescription(), message);
+            QCOMPARE(chooser.size(), size);
             if (colour.isEmpty()) {
                 QCOMPARE(spinValues(chooser), QList<int>({9, 8, 7}));
-                QCOMPARE(error->text(), QStringLiteral("変換できません"));
                 QVERIFY(field->palette().color(QPalette::Base) != chooser.palette().color(QPalette::Base));
-                QCOMPARE(chooser.size(), size);
                 field->setFocus();
                 QTest::keyClick(field, Qt::Key_End);
                 QTest::keyClick(field, Qt::Key_X);  // any change of the text clears the mark
@@ -408,13 +554,33 @@ void tst_Chooser::typedColours()
             } else {
                 QCOMPARE(spinValues(chooser), components(colour));
                 QCOMPARE(field->text(), colour);
-                QCOMPARE(error->text(), QString());
+                QCOMPARE(field->palette().color(QPalette::Base), chooser.palette().color(QPalette::Base));
                 typeColor(chooser, 9, 8, 7);
+                QCOMPARE(error->text(), QString());
             }
         }
         press(chooser, "cancel");
     });
     QCOMPARE(form.ColorDialog1->color(), 0);
+}
+
+void tst_Chooser::okReadsTheTypedColourFirst()
+{
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        auto *field = chooser.findChild<QLineEdit *>("typedColor");
+        auto *error = chooser.findChild<QLabel *>("typedColorError");
+        // Unreadable text: OK keeps the chooser open and says why.
+        typeInto(field, QStringLiteral("oklch(0.5 0.1)"));
+        press(chooser, "ok");
+        QVERIFY(chooser.isVisible());
+        QCOMPARE(error->text(), QStringLiteral("変換できません"));
+        QCOMPARE(QApplication::focusWidget(), field);
+        // A colour typed and never submitted is what OK confirms.
+        typeInto(field, QStringLiteral("hsl(39 100% 50%)"));
+        press(chooser, "ok");
+    });
+    QCOMPARE(form.ColorDialog1->color(), MakeColor(255, 166, 0));
 }
 
 void tst_Chooser::previewShowsNewAndOriginalColour()
@@ -458,6 +624,16 @@ void tst_Chooser::fieldClickAtBlackShowsAColour()
         const QList<int> rgb = spinValues(chooser);
         QCOMPARE(*std::max_element(rgb.begin(), rgb.end()), 255);
         QCOMPARE(chooser.findChild<QSpinBox *>("lightness")->value(), 50);
+        // A grey keeps the field's hue: from the blue before it, one step up
+        // in saturation at grey 128 tints it blue (255 * (128/255 - 128/255/255)
+        // is 127.5 less a little).
+        typeColor(chooser, 0, 0, 255);
+        auto *typed = chooser.findChild<QLineEdit *>("typedColor");
+        typeInto(typed, QStringLiteral("#808080"));
+        QTest::keyClick(typed, Qt::Key_Return);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Up);
+        QCOMPARE(spinValues(chooser), QList<int>({127, 127, 128}));
         // Away from black the brightness stays as it is.
         typeColor(chooser, 0, 0, 128);
         QTest::mouseClick(field, Qt::LeftButton, {}, noSaturation);
@@ -480,9 +656,18 @@ void tst_Chooser::screenPickButton()
         else
             QVERIFY(!button->toolTip().isEmpty());
         typeColor(chooser, 1, 2, 3);
-        emit picker->cancelled();
+        // A pick that ends without a colour changes nothing and says why
+        // beside the button, which stays as it was, until the next change.
+        auto *message = chooser.findChild<QLabel *>("pickMessage");
+        QVERIFY(message);
+        const bool enabled = button->isEnabled();
+        emit picker->cancelled(QStringLiteral("デスクトップが色を取れませんでした"));
         QCOMPARE(spinValues(chooser), QList<int>({1, 2, 3}));
+        QCOMPARE(message->text(), QStringLiteral("デスクトップが色を取れませんでした"));
+        QCOMPARE(button->accessibleDescription(), message->text());
+        QCOMPARE(button->isEnabled(), enabled);
         emit picker->picked(MakeColor(12, 34, 56));
+        QCOMPARE(message->text(), QString());
         QCOMPARE(spinValues(chooser), QList<int>({12, 34, 56}));
         QCOMPARE(chooser.findChild<QLineEdit *>("typedColor")->text(), QStringLiteral("#0C2238"));
         press(chooser, "cancel");
@@ -516,6 +701,20 @@ void tst_Chooser::windowManners()
         }
         keys.sort();
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+        // A caption tells HSV from HSL, and a screen reader hears the caption.
+        const std::pair<const char *, QString> named[] = {
+            {"hueSaturationField", QStringLiteral("色相と彩度 (HSV)")}, {"brightnessBar", QStringLiteral("明るさ (HSV)")},
+            {"hue", QStringLiteral("色相")}, {"saturation", QStringLiteral("彩度 (HSL)")},
+            {"lightness", QStringLiteral("明度 (HSL)")}};
+        for (const auto &[name, caption] : named) {
+            auto *widget = chooser.findChild<QWidget *>(QLatin1String(name));
+            QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), caption);
+            QLabel *label = nullptr;
+            for (QLabel *candidate : chooser.findChildren<QLabel *>())
+                if (candidate->buddy() == widget)
+                    label = candidate;
+            QVERIFY2(label && label->text().startsWith(caption + QStringLiteral("(&")), name);
+        }
         for (const char *key : {"R", "G", "U", "A", "B", "T", "P", "H"})
             QVERIFY2(keys.contains(QLatin1String(key)), key);
         press(chooser, "cancel");

@@ -1,0 +1,81 @@
+#include "contrast.h"
+
+#include "css.h"
+#include "nearest.h"
+
+#include <cmath>
+
+TWcagVerdict WcagVerdict(double ratio)
+{
+    return {ratio >= 4.5, ratio >= 7, ratio >= 3, ratio >= 4.5};
+}
+
+std::string CutRatioText(double ratio)
+{
+    // ratio >= x implies ratio * 100 >= x * 100 in floating point too, so
+    // the cut text never shows more than a verdict was judged on.
+    const long long hundredths = (long long)std::floor(ratio * 100);
+    std::string text = std::to_string(hundredths / 100) + ".";
+    const long long fraction = hundredths % 100;
+    if (fraction < 10)
+        text += '0';
+    return text + std::to_string(fraction) + ":1";
+}
+
+namespace {
+
+// APCA's screen luminance: a plain 2.4 power, then a soft clamp near black.
+double apcaLuminance(TColor color)
+{
+    const auto channel = [](int value) { return std::pow(value / 255.0, 2.4); };
+    const double y = 0.2126729 * channel(GetRValue(color)) + 0.7151522 * channel(GetGValue(color))
+        + 0.0721750 * channel(GetBValue(color));
+    constexpr double BlackThreshold = 0.022;
+    return y > BlackThreshold ? y : y + std::pow(BlackThreshold - y, 1.414);
+}
+
+} // namespace
+
+double ApcaContrast(TColor text, TColor background)
+{
+    const double yText = apcaLuminance(text);
+    const double yBackground = apcaLuminance(background);
+    if (std::abs(yBackground - yText) < 0.0005)
+        return 0;
+    constexpr double Scale = 1.14;
+    constexpr double Offset = 0.027;
+    constexpr double Clip = 0.1;
+    if (yBackground > yText) {
+        const double sapc = (std::pow(yBackground, 0.56) - std::pow(yText, 0.57)) * Scale;
+        return sapc < Clip ? 0 : (sapc - Offset) * 100;
+    }
+    const double sapc = (std::pow(yBackground, 0.65) - std::pow(yText, 0.62)) * Scale;
+    return sapc > -Clip ? 0 : (sapc + Offset) * 100;
+}
+
+std::optional<TColor> NearestPassingAA(TColor background, TColor text)
+{
+    const auto passes = [&](TColor c) { return ContrastRatio(c, text) >= 4.5; };
+    if (passes(background))
+        return std::nullopt;
+    const TVec3 oklch = LabToLch(RgbToOklab(ColorToRgb(background)));
+    // Lighter text needs a darker colour and darker text a lighter one; the
+    // far end (black or white) always passes.
+    // Equal luminances: text lighter than the grey that has equal contrast
+    // with black and white, sqrt(1.05 x 0.05) - 0.05, wants a darker colour.
+    const double textLuminance = RelativeLuminance(text);
+    const double backgroundLuminance = RelativeLuminance(background);
+    const bool darker = textLuminance > backgroundLuminance
+        || (textLuminance == backgroundLuminance && textLuminance > std::sqrt(1.05 * 0.05) - 0.05);
+    const auto at = [&](double l) { return MapOklchToSrgb({l, oklch.Y, oklch.Z}).Color; };
+    double failing = oklch.X;
+    double passing = darker ? 0.0 : 1.0;
+    // To a hundred-thousandth of lightness: a ten-thousandth can stop a
+    // step of 8-bit colour short (navy under black text, #3C6EE4 for
+    // #3B6EE4).
+    while (std::abs(passing - failing) > 1e-5) {
+        const double middle = (passing + failing) / 2;
+        (passes(at(middle)) ? passing : failing) = middle;
+    }
+    return at(passing);
+}

@@ -1,0 +1,332 @@
+// The reader of typed colours. It walks the bytes once, index-checked, and
+// keeps every number finite, so no input can throw, overflow or crash it.
+#include "css.h"
+#include "csstext.h"
+#include "csstokens.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <optional>
+
+namespace {
+
+using namespace csstokens;
+
+// The CSS names that NamedColors lacks.
+struct TExtraName
+{
+    std::string_view Name;
+    TColor Color;
+};
+constexpr std::array<TExtraName, 8> ExtraNames = {{
+    {"darkgrey", MakeColor(0xA9, 0xA9, 0xA9)},
+    {"darkslategrey", MakeColor(0x2F, 0x4F, 0x4F)},
+    {"dimgrey", MakeColor(0x69, 0x69, 0x69)},
+    {"grey", MakeColor(0x80, 0x80, 0x80)},
+    {"lightgray", MakeColor(0xD3, 0xD3, 0xD3)},
+    {"lightslategrey", MakeColor(0x77, 0x88, 0x99)},
+    {"rebeccapurple", MakeColor(0x66, 0x33, 0x99)},
+    {"slategrey", MakeColor(0x70, 0x80, 0x90)},
+}};
+
+bool isNone(const TToken &token)
+{
+    return token.Kind == TToken::Ident && sameLetters(token.Text, "none");
+}
+
+// A hue in degrees: a number, an angle, or none (0).
+std::optional<double> hue(const TToken &token, bool noneAllowed)
+{
+    if (token.Kind == TToken::Number)
+        return token.Value;
+    if (noneAllowed && isNone(token))
+        return 0.0;
+    if (token.Kind != TToken::Dimension)
+        return std::nullopt;
+    double degrees;
+    if (sameLetters(token.Text, "deg"))
+        degrees = token.Value;
+    else if (sameLetters(token.Text, "grad"))
+        degrees = token.Value * 0.9;
+    else if (sameLetters(token.Text, "rad"))
+        degrees = token.Value * 180 / std::numbers::pi;
+    else if (sameLetters(token.Text, "turn"))
+        degrees = token.Value * 360;
+    else
+        return std::nullopt;
+    return std::fmod(degrees, 360);
+}
+
+// A number, or a percentage scaled so that 100% is `hundred`, or none (0).
+std::optional<double> amount(const TToken &token, double hundred, bool noneAllowed)
+{
+    if (token.Kind == TToken::Number)
+        return token.Value;
+    if (token.Kind == TToken::Percent)
+        return token.Value * hundred / 100;
+    if (noneAllowed && isNone(token))
+        return 0.0;
+    return std::nullopt;
+}
+
+// The three components and whether the colour is opaque, from either the
+// comma form (legacy allowed) or the space form with "/ alpha".
+struct TArguments
+{
+    std::array<TToken, 3> Component;
+    bool Legacy;
+    bool Opaque;
+};
+
+std::optional<TArguments> arguments(const TTokens &tokens, bool legacyAllowed)
+{
+    TArguments result{{tokens.size() > 0 ? tokens[0] : TToken{}, tokens.size() > 2 ? tokens[2] : TToken{},
+                       tokens.size() > 4 ? tokens[4] : TToken{}},
+                      true, true};
+    std::optional<TToken> alpha;
+    const bool comma = tokens.size() >= 2 && tokens[1].Kind == TToken::Comma;
+    if (comma) {
+        if (!legacyAllowed || (tokens.size() != 5 && tokens.size() != 7) || tokens[3].Kind != TToken::Comma)
+            return std::nullopt;
+        if (tokens.size() == 7) {
+            if (tokens[5].Kind != TToken::Comma)
+                return std::nullopt;
+            alpha = tokens[6];
+        }
+    } else {
+        result.Legacy = false;
+        if (tokens.size() != 3 && tokens.size() != 5)
+            return std::nullopt;
+        result.Component = {tokens[0], tokens[1], tokens[2]};
+        if (tokens.size() == 5) {
+            if (tokens[3].Kind != TToken::Slash)
+                return std::nullopt;
+            alpha = tokens[4];
+        }
+    }
+    for (const TToken &token : result.Component)
+        if (token.Kind == TToken::Comma || token.Kind == TToken::Slash || (result.Legacy && isNone(token)))
+            return std::nullopt;
+    if (alpha) {
+        const auto value = amount(*alpha, 1, !result.Legacy);
+        if (!value)
+            return std::nullopt;
+        result.Opaque = *value >= 1;
+    }
+    return result;
+}
+
+TCssColor opaque(TColor color, bool mapped = false)
+{
+    return {TCssStatus::Color, color, mapped};
+}
+
+TCssColor mapped(const TMapped &m)
+{
+    return opaque(m.Color, m.Outside);
+}
+
+std::optional<TCssColor> rgbColor(const TArguments &args)
+{
+    if (args.Legacy && !(args.Component[0].Kind == args.Component[1].Kind
+                         && args.Component[1].Kind == args.Component[2].Kind))
+        return std::nullopt;
+    int channel[3];
+    for (int i = 0; i < 3; ++i) {
+        const auto value = amount(args.Component[std::size_t(i)], 255, !args.Legacy);
+        if (!value)
+            return std::nullopt;
+        channel[i] = int(std::floor(std::clamp(*value, 0.0, 255.0) + 0.5));
+    }
+    return opaque(MakeColor(channel[0], channel[1], channel[2]));
+}
+
+std::optional<TCssColor> hslOrHwb(const TArguments &args, bool hwb)
+{
+    const auto h = hue(args.Component[0], !args.Legacy);
+    const bool percentOnly = args.Legacy;
+    const auto part = [&](const TToken &token) -> std::optional<double> {
+        if (percentOnly && token.Kind != TToken::Percent)
+            return std::nullopt;
+        const auto value = amount(token, 100, !args.Legacy);
+        if (!value)
+            return std::nullopt;
+        return std::clamp(*value, 0.0, 100.0);
+    };
+    const auto second = part(args.Component[1]);
+    const auto third = part(args.Component[2]);
+    if (!h || !second || !third)
+        return std::nullopt;
+    return opaque(RgbToColor(hwb ? HwbToRgb(*h, *second, *third) : HslToRgb(*h, *second, *third)));
+}
+
+// lab(), lch(), oklab(), oklch(): the lightness scale (100 or 1), whether the
+// form is polar, and the size of 100% for a, b or chroma.
+std::optional<TCssColor> labFamily(const TArguments &args, bool ok, bool polar)
+{
+    const double top = ok ? 1 : 100;
+    const auto l = amount(args.Component[0], top, true);
+    const double hundred = ok ? 0.4 : polar ? 150 : 125;
+    const auto second = amount(args.Component[1], hundred, true);
+    const auto third = polar ? hue(args.Component[2], true) : amount(args.Component[2], hundred, true);
+    if (!l || !second || !third)
+        return std::nullopt;
+    TVec3 lab = {std::clamp(*l, 0.0, top), *second, *third};
+    if (polar) {
+        lab.Y = std::max(lab.Y, 0.0);
+        if (ok)
+            return mapped(MapOklchToSrgb(lab));
+        lab = LchToLab(lab);
+    }
+    if (ok)
+        return mapped(MapOklchToSrgb(LabToLch(lab)));
+    return mapped(MapToSrgb(LabToRgb(lab)));
+}
+
+std::optional<TCssColor> colorFunction(const TTokens &tokens)
+{
+    if (tokens.empty() || tokens[0].Kind != TToken::Ident)
+        return std::nullopt;
+    const std::string_view space = tokens[0].Text;
+    const auto args = arguments(tokens.tail(), false);
+    if (!args)
+        return std::nullopt;
+    TVec3 v;
+    for (int i = 0; i < 3; ++i) {
+        const auto value = amount(args->Component[std::size_t(i)], 1, true);
+        if (!value)
+            return std::nullopt;
+        (i == 0 ? v.X : i == 1 ? v.Y : v.Z) = *value;
+    }
+    const auto fromXyz = [](const TVec3 &xyz) {
+        const TVec3 linear = XyzToLinearSrgb(xyz);
+        return TRgb{LinearToSrgb(linear.X), LinearToSrgb(linear.Y), LinearToSrgb(linear.Z)};
+    };
+    TRgb rgb;
+    if (sameLetters(space, "srgb"))
+        rgb = v;
+    else if (sameLetters(space, "srgb-linear"))
+        rgb = {LinearToSrgb(v.X), LinearToSrgb(v.Y), LinearToSrgb(v.Z)};
+    else if (sameLetters(space, "display-p3"))
+        rgb = fromXyz(DisplayP3ToXyz(v));
+    else if (sameLetters(space, "a98-rgb"))
+        rgb = fromXyz(A98RgbToXyz(v));
+    else if (sameLetters(space, "prophoto-rgb"))
+        rgb = fromXyz(XyzD50ToD65(ProphotoRgbToXyzD50(v)));
+    else if (sameLetters(space, "rec2020"))
+        rgb = fromXyz(Rec2020ToXyz(v));
+    else if (sameLetters(space, "xyz") || sameLetters(space, "xyz-d65"))
+        rgb = fromXyz(v);
+    else if (sameLetters(space, "xyz-d50"))
+        rgb = fromXyz(XyzD50ToD65(v));
+    else
+        return std::nullopt;
+    if (!args->Opaque)
+        return TCssColor{TCssStatus::Transparent};
+    return mapped(MapToSrgb(rgb));
+}
+
+std::optional<TCssColor> function(std::string_view name, std::string_view inside)
+{
+    const auto tokens = tokenize(inside);
+    if (!tokens)
+        return std::nullopt;
+    if (sameLetters(name, "color"))
+        return colorFunction(*tokens);
+    const bool rgb = sameLetters(name, "rgb") || sameLetters(name, "rgba");
+    const bool hsl = sameLetters(name, "hsl") || sameLetters(name, "hsla");
+    const auto args = arguments(*tokens, rgb || hsl);
+    if (!args)
+        return std::nullopt;
+    std::optional<TCssColor> color;
+    if (rgb)
+        color = rgbColor(*args);
+    else if (hsl || sameLetters(name, "hwb"))
+        color = hslOrHwb(*args, !hsl);
+    else if (sameLetters(name, "lab") || sameLetters(name, "lch"))
+        color = labFamily(*args, false, sameLetters(name, "lch"));
+    else if (sameLetters(name, "oklab") || sameLetters(name, "oklch"))
+        color = labFamily(*args, true, sameLetters(name, "oklch"));
+    if (color && !args->Opaque)
+        return TCssColor{TCssStatus::Transparent};
+    return color;
+}
+
+std::optional<TCssColor> hex(std::string_view digits)
+{
+    if (digits.size() != 3 && digits.size() != 4 && digits.size() != 6 && digits.size() != 8)
+        return std::nullopt;
+    const bool shortForm = digits.size() <= 4;
+    int value[4] = {0, 0, 0, 255};
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        const int digit = hexValue(digits[i]);
+        if (digit < 0)
+            return std::nullopt;
+        int &channel = value[shortForm ? i : i / 2];
+        channel = shortForm ? digit * 17 : (i % 2 == 0 ? digit * 16 : channel + digit);
+    }
+    if (value[3] != 255)
+        return TCssColor{TCssStatus::Transparent};
+    return opaque(MakeColor(value[0], value[1], value[2]));
+}
+
+} // namespace
+
+bool IsCssName(std::string_view name)
+{
+    return !name.ends_with(" *");
+}
+
+TCssColor ParseCssColor(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    if (text.empty())
+        return {};
+    if (std::all_of(text.begin(), text.end(), isDigit))
+        return {TCssStatus::DigitsOnly};
+    if (text.front() == '#')
+        return hex(text.substr(1)).value_or(TCssColor{});
+    if (text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) { return hexValue(c) >= 0; }))
+        return *hex(text);
+    const std::size_t open = text.find('(');
+    if (open != std::string_view::npos) {
+        if (text.back() != ')')
+            return {};
+        const std::string_view name = text.substr(0, open);
+        if (!std::all_of(name.begin(), name.end(), isLetter))
+            return {};
+        return function(name, text.substr(open + 1, text.size() - open - 2)).value_or(TCssColor{});
+    }
+    if (sameLetters(text, "transparent"))
+        return {TCssStatus::Transparent};
+    for (int row = 0; row < NamedColorCount; ++row) {
+        const std::string_view name = NamedColors[std::size_t(row)].Name;
+        if (sameLetters(text, name) || (name.ends_with(" *") && sameLetters(text, name.substr(0, name.size() - 2))))
+            return opaque(ColorOfRow(row));
+    }
+    for (const TExtraName &extra : ExtraNames)
+        if (sameLetters(text, extra.Name))
+            return opaque(extra.Color);
+    return {};
+}
+
+std::string_view CssColorMessage(const TCssColor &color)
+{
+    switch (color.Status) {
+    case TCssStatus::Color:
+        return color.GamutMapped ? GamutMappedMessage : std::string_view();
+    case TCssStatus::Transparent:
+        return TransparentMessage;
+    case TCssStatus::DigitsOnly:
+        return DigitsOnlyMessage;
+    case TCssStatus::Unreadable:
+        break;
+    }
+    return ConvertErrorMessage;
+}

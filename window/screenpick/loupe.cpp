@@ -1,0 +1,88 @@
+#include "loupe.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int Side = (2 * TLoupe::Radius + 1) * TLoupe::Zoom;
+// From the pointer to the loupe's nearer corner: far more than Radius pixels
+// at any density, so the loupe is never among the pixels it shows.
+constexpr int Gap = 24;
+
+} // namespace
+
+TLoupe::TLoupe()
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                           | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint)
+    , m_text(new QLabel(this))
+{
+    setObjectName(QStringLiteral("screenPickerLoupe"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAutoFillBackground(true);
+    m_text->setObjectName(QStringLiteral("loupeColor"));
+    m_text->setAlignment(Qt::AlignCenter);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, Side + 4, 2, 2);
+    layout->addWidget(m_text);
+    setFixedSize(Side + 4, Side + 4 + m_text->sizeHint().height() + 2);
+}
+
+std::optional<TColor> TLoupe::centre() const
+{
+    if (m_pixels.isNull())
+        return std::nullopt;
+    const QRgb rgb = m_pixels.pixel(Radius, Radius);
+    if (qAlpha(rgb) == 0)
+        return std::nullopt;
+    return MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
+
+void TLoupe::showAt(QScreen *screen, const QPointF &pointer, const QImage &pixels)
+{
+    m_pixels = pixels;
+    const auto colour = centre();
+    const QString text = colour ? QString::fromStdString(ColorToHtml(*colour)) : QString();
+    m_text->setText(text);
+    setAccessibleName(text);
+    // Below and to the right of the pointer, or on the other side where the
+    // screen ends.
+    const QRect bounds = screen->geometry();
+    const QPoint at = pointer.toPoint();
+    int x = at.x() + Gap;
+    int y = at.y() + Gap;
+    if (x + width() > bounds.right() + 1)
+        x = at.x() - Gap - width();
+    if (y + height() > bounds.bottom() + 1)
+        y = at.y() - Gap - height();
+    if (this->screen() != screen) {
+        // Onto another X screen Qt makes the window anew, unmapped.
+        if (!this->screen()->virtualSiblings().contains(screen))
+            hide();
+        setScreen(screen);
+    }
+    move(x, y);
+    if (!isVisible())
+        show();
+    update();
+}
+
+void TLoupe::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect area(2, 2, Side, Side);
+    // Pixels off the screen: a neutral grey.
+    painter.fillRect(area, QColor(128, 128, 128));
+    if (!m_pixels.isNull())
+        painter.drawImage(area, m_pixels);  // no smoothing: each pixel a square
+    const QRect framed(area.x() + Radius * Zoom, area.y() + Radius * Zoom, Zoom, Zoom);
+    painter.setPen(Qt::black);
+    painter.drawRect(framed.adjusted(-1, -1, 0, 0));
+    painter.setPen(Qt::white);
+    painter.drawRect(framed.adjusted(-2, -2, 1, 1));
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
