@@ -202,13 +202,14 @@ void TPointerGrab::follow(const TPointerPlace &place)
 }
 
 // The pixels shown and picked are those of a shot of the root, not the root
-// itself: the loupe lies on the root, and where it was, a window without a
-// background of its own (every Qt window) keeps the loupe's pixels until
-// its program paints it again, which it may not have done by the next read;
-// a tablet's jump or a fast flick lands there. Each root is taken once, the
-// first time the pick comes to it, when the loupe is not yet shown or is on
-// another root, and the shots go when the pick ends (4 bytes a pixel: 33 MB
-// for a 4K screen).
+// itself: the loupe lies on the root, and where it has just been, the window
+// beneath shows its bare background or the loupe's old pixels until its
+// program paints it again (no Qt window has a background the server paints),
+// which may be after the next read; a tablet's jump or a fast flick lands
+// there. Each root is taken once, the first time the pick comes to it, when
+// the loupe is not yet shown or is on another root, and the shots go when
+// the pick ends (4 bytes a pixel: 33 MB for a 4K screen). A shot the server
+// refused stays refused for the pick: a later one might hold the loupe.
 const TRootShot *TPointerGrab::shotOf(xcb_window_t root)
 {
     auto known = m_shots.find(root);

@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
