@@ -175,17 +175,21 @@ void tst_X11Pick::loupe_data()
 {
     QTest::addColumn<int>("screen");
     QTest::addColumn<QPoint>("pixel");  // where the pointer is put
-    QTest::newRow("left monitor") << 0 << QPoint(200, 900);
-    QTest::newRow("right monitor, first column") << 0 << QPoint(1920, 5);
-    QTest::newRow("right monitor, ending on its last pixel") << 0 << QPoint(3838, 1199);
-    QTest::newRow("second screen") << 1 << QPoint(641, 333);
-    QTest::newRow("second screen, ending on its last pixel") << 1 << QPoint(1278, 1023);
+    QTest::addColumn<bool>("ontoTheLoupe");  // and from there onto the loupe shown
+    QTest::newRow("left monitor") << 0 << QPoint(200, 900) << false;
+    QTest::newRow("right monitor, first column") << 0 << QPoint(1920, 5) << false;
+    QTest::newRow("right monitor, ending on its last pixel") << 0 << QPoint(3838, 1199) << false;
+    QTest::newRow("second screen") << 1 << QPoint(641, 333) << false;
+    QTest::newRow("second screen, ending on its last pixel") << 1 << QPoint(1278, 1023) << false;
+    // As a tablet's pen or a flick lands: the loupe shows the screen, not itself.
+    QTest::newRow("right monitor, jumping onto the loupe") << 0 << QPoint(2777, 613) << true;
 }
 
 void tst_X11Pick::loupe()
 {
     QFETCH(int, screen);
     QFETCH(QPoint, pixel);
+    QFETCH(bool, ontoTheLoupe);
     const auto shownLoupe = []() -> QWidget * {
         for (QWidget *widget : QApplication::topLevelWidgets())
             if (widget->objectName() == QLatin1String("screenPickerLoupe") && widget->isVisible())
@@ -200,6 +204,21 @@ void tst_X11Pick::loupe()
     m_session.xdotool({"mousemove", "--screen", QString::number(screen), QString::number(pixel.x()),
                        QString::number(pixel.y())});
     QTRY_COMPARE(loupeText(), hex(patternColor(screen, pixel.x(), pixel.y())));
+    const auto deviceRect = [](QWidget *widget) {
+        const QRect logical = widget->frameGeometry();
+        const QPoint corner = widget->screen()->geometry().topLeft();
+        return QRect(corner + (logical.topLeft() - corner) * widget->devicePixelRatioF(),
+                     logical.size() * widget->devicePixelRatioF());
+    };
+    if (ontoTheLoupe) {
+        pixel = deviceRect(shownLoupe()).center();
+        const TColor under = patternColor(screen, pixel.x(), pixel.y());
+        QTRY_VERIFY2(m_session.screenshot().pixel(pixel) != qRgb(GetRValue(under), GetGValue(under), GetBValue(under)),
+                     "the loupe is not painted there");
+        m_session.xdotool({"mousemove", "--screen", QString::number(screen), QString::number(pixel.x()),
+                           QString::number(pixel.y())});
+        QTRY_COMPARE(loupeText(), hex(patternColor(screen, pixel.x(), pixel.y())));
+    }
     // Each arrow key moves the pointer by one device pixel: one right in all.
     m_session.xdotool({"key", "Up", "Left", "Right", "Right", "Down"});
     const QPoint framed = pixel + QPoint(1, 0);
@@ -221,10 +240,7 @@ void tst_X11Pick::loupe()
     QCOMPARE(block(-1, 0), hex(patternColor(screen, framed.x() - 1, framed.y())));
     QCOMPARE(block(0, -5), hex(patternColor(screen, framed.x(), framed.y() - 5)));
     // Nowhere over the pixels it shows, in device pixels.
-    const QRect logical = loupe->frameGeometry();
-    const QPoint corner = loupe->screen()->geometry().topLeft();
-    const QRect device(corner + (logical.topLeft() - corner) * loupe->devicePixelRatioF(),
-                       logical.size() * loupe->devicePixelRatioF());
+    const QRect device = deviceRect(loupe);
     QVERIFY2(!device.intersects(QRect(framed - QPoint(5, 5), QSize(11, 11))),
              qPrintable(QStringLiteral("loupe at %1,%2").arg(device.x()).arg(device.y())));
 

@@ -134,6 +134,7 @@ void TPointerGrab::start(QWidget *window)
     m_pressed.reset();
     m_cancelPressed = false;
     m_monitors.clear();  // monitors may have come and gone since the last pick
+    m_shots.clear();
     QCoreApplication::instance()->installNativeEventFilter(this);
     m_grabs->start();
 }
@@ -176,6 +177,7 @@ void TPointerGrab::release()
         application->removeNativeEventFilter(this);
     m_grabs->release();
     m_loupe.reset();
+    m_shots.clear();
     if (m_grabber) {
         m_grabber->hide();
         // This may run inside the grab window's own event.
@@ -195,7 +197,25 @@ void TPointerGrab::follow(const TPointerPlace &place)
         return;
     }
     const auto [screen, pointer] = logicalPlace(monitors, place.position);
-    m_loupe->showAt(screen, pointer, readAround(m_connection, place, TLoupe::Radius));
+    const TRootShot *shot = shotOf(place.root);  // before the loupe can come onto this root
+    m_loupe->showAt(screen, pointer, shot ? shot->around(place, TLoupe::Radius) : QImage());
+}
+
+// The pixels shown and picked are those of a shot of the root, not the root
+// itself: the loupe lies on the root, and where it has just been, the window
+// beneath shows its bare background or the loupe's old pixels until its
+// program paints it again (no Qt window has a background the server paints),
+// which may be after the next read; a tablet's jump or a fast flick lands
+// there. Each root is taken once, the first time the pick comes to it, when
+// the loupe is not yet shown or is on another root, and the shots go when
+// the pick ends (4 bytes a pixel: 33 MB for a 4K screen). A shot the server
+// refused stays refused for the pick: a later one might hold the loupe.
+const TRootShot *TPointerGrab::shotOf(xcb_window_t root)
+{
+    auto known = m_shots.find(root);
+    if (known == m_shots.end())
+        known = m_shots.emplace(root, TRootShot::take(m_connection, root)).first;
+    return known->second.get();
 }
 
 QScreen *TPointerGrab::monitorsOf(xcb_window_t root)
@@ -226,10 +246,13 @@ QScreen *TPointerGrab::monitorsOf(xcb_window_t root)
     return nullptr;
 }
 
-std::optional<TColor> TPointerGrab::pixelAt(const TPointerPlace &place) const
+std::optional<TColor> TPointerGrab::pixelAt(const TPointerPlace &place)
 {
-    const QImage pixel = readAround(m_connection, place, 0);
-    if (pixel.isNull() || qAlpha(pixel.pixel(0, 0)) == 0)
+    const TRootShot *shot = shotOf(place.root);
+    if (!shot)
+        return std::nullopt;
+    const QImage pixel = shot->around(place, 0);
+    if (qAlpha(pixel.pixel(0, 0)) == 0)
         return std::nullopt;
     const QRgb rgb = pixel.pixel(0, 0);
     return MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));

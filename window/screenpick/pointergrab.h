@@ -1,8 +1,9 @@
 // Picking on X11: a small window outside the screen takes the pointer and
 // the keyboard, checking the X server's own answers, and the pixel under a
-// click is read from the root window of the X screen the pointer is on, in
-// device pixels. A loupe follows the pointer; the arrow keys move it by one
-// device pixel, and Enter or Space picks the pixel framed in it.
+// click is that of the root window of the X screen the pointer is on, in
+// device pixels, as the screen was when the pick came to it. A loupe follows
+// the pointer; the arrow keys move it by one device pixel, and Enter or
+// Space picks the pixel framed in it.
 #pragma once
 
 #include "pickbackend.h"
@@ -19,6 +20,7 @@
 class QScreen;
 class TGrabPair;
 class TLoupe;
+class TRootShot;
 struct TPointerPlace;
 
 class TPointerGrab : public TPickBackend, private QAbstractNativeEventFilter
@@ -42,7 +44,8 @@ private:
     void keyPressed(xcb_keycode_t keycode);
     void follow(const TPointerPlace &place);
     QScreen *monitorsOf(xcb_window_t root);
-    std::optional<TColor> pixelAt(const TPointerPlace &place) const;
+    const TRootShot *shotOf(xcb_window_t root);
+    std::optional<TColor> pixelAt(const TPointerPlace &place);
 
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_window = XCB_NONE;  // the grab window
@@ -51,6 +54,7 @@ private:
     TGrabPair *m_grabs = nullptr;
     std::unique_ptr<TLoupe> m_loupe;
     std::map<xcb_window_t, QScreen *> m_monitors;  // one Qt screen of each X screen's root
+    std::map<xcb_window_t, std::unique_ptr<TRootShot>> m_shots;  // for this pick only
     std::vector<xcb_keysym_t> m_keysyms;  // the first symbol of each key code
     xcb_keycode_t m_firstKeycode = 0;
     std::optional<TColor> m_pressed;  // read at the press, given at the release

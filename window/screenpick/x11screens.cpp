@@ -2,9 +2,8 @@
 
 #include <QGuiApplication>
 
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
-#include <memory>
 
 #include <xcb/randr.h>
 
@@ -90,48 +89,53 @@ std::optional<TPointerPlace> queryPointer(xcb_connection_t *connection, xcb_wind
     return placeOnRoot(connection, reply->root, reply->root_x, reply->root_y);
 }
 
-QImage readAround(xcb_connection_t *connection, const TPointerPlace &place, int radius)
+std::unique_ptr<TRootShot> TRootShot::take(xcb_connection_t *connection, xcb_window_t root)
+{
+    int number = 0;
+    const xcb_screen_t *screen = screenOf(connection, root, &number);
+    const xcb_visualtype_t *visual = screen ? visualOf(screen, screen->root_visual) : nullptr;
+    if (!visual || screen->width_in_pixels == 0 || screen->height_in_pixels == 0)
+        return nullptr;
+    std::unique_ptr<TRootShot> shot(new TRootShot);
+    shot->m_reply.reset(xcb_get_image_reply(connection,
+                                            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, 0, 0,
+                                                          screen->width_in_pixels, screen->height_in_pixels, ~0u),
+                                            nullptr));
+    if (!shot->m_reply)
+        return nullptr;
+    const xcb_format_t *format = formatOf(connection, shot->m_reply->depth);
+    if (!format || format->bits_per_pixel % 8 != 0 || format->bits_per_pixel > 32 || format->scanline_pad % 8 != 0)
+        return nullptr;
+    shot->m_size = QSize(screen->width_in_pixels, screen->height_in_pixels);
+    shot->m_bytes = format->bits_per_pixel / 8;
+    const int pad = format->scanline_pad;
+    shot->m_stride = (shot->m_size.width() * format->bits_per_pixel + pad - 1) / pad * pad / 8;
+    if (int64_t(shot->m_stride) * shot->m_size.height() > xcb_get_image_data_length(shot->m_reply.get()))
+        return nullptr;
+    shot->m_lsbFirst = xcb_get_setup(connection)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+    shot->m_redMask = visual->red_mask;
+    shot->m_greenMask = visual->green_mask;
+    shot->m_blueMask = visual->blue_mask;
+    return shot;
+}
+
+QImage TRootShot::around(const TPointerPlace &place, int radius) const
 {
     const int side = 2 * radius + 1;
     QImage image(side, side, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
-    // The server refuses an area that reaches past the screen's edge.
     const QRect wanted(place.position - QPoint(radius, radius), QSize(side, side));
-    const QRect area = wanted.intersected(QRect(QPoint(0, 0), place.screenSize));
-    if (area.isEmpty())
-        return image;
-    int number = 0;
-    const xcb_screen_t *screen = screenOf(connection, place.root, &number);
-    const xcb_visualtype_t *visual = screen ? visualOf(screen, screen->root_visual) : nullptr;
-    if (!visual)
-        return QImage();
-    const TReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
-        connection,
-        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, place.root, int16_t(area.x()), int16_t(area.y()),
-                      uint16_t(area.width()), uint16_t(area.height()), ~0u),
-        nullptr));
-    if (!reply)
-        return QImage();
-    const xcb_format_t *format = formatOf(connection, reply->depth);
-    if (!format || format->bits_per_pixel % 8 != 0 || format->bits_per_pixel > 32)
-        return QImage();
-    const int bytes = format->bits_per_pixel / 8;
-    const int pad = format->scanline_pad;
-    const int stride = (area.width() * format->bits_per_pixel + pad - 1) / pad * pad / 8;
-    const uint8_t *data = xcb_get_image_data(reply.get());
-    const int length = xcb_get_image_data_length(reply.get());
-    const bool lsbFirst = xcb_get_setup(connection)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
-    for (int y = 0; y < area.height(); ++y) {
-        for (int x = 0; x < area.width(); ++x) {
-            const int at = y * stride + x * bytes;
-            if (at + bytes > length)
-                return QImage();
+    const QRect area = wanted.intersected(QRect(QPoint(0, 0), m_size));
+    const uint8_t *data = xcb_get_image_data(m_reply.get());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const uint8_t *at = data + size_t(y) * size_t(m_stride) + size_t(x) * size_t(m_bytes);
             uint32_t pixel = 0;
-            for (int b = 0; b < bytes; ++b)
-                pixel |= uint32_t(data[at + (lsbFirst ? b : bytes - 1 - b)]) << (8 * b);
-            image.setPixel(area.x() - wanted.x() + x, area.y() - wanted.y() + y,
-                           qRgb(component(pixel, visual->red_mask), component(pixel, visual->green_mask),
-                                component(pixel, visual->blue_mask)));
+            for (int b = 0; b < m_bytes; ++b)
+                pixel |= uint32_t(at[m_lsbFirst ? b : m_bytes - 1 - b]) << (8 * b);
+            image.setPixel(x - wanted.x(), y - wanted.y(),
+                           qRgb(component(pixel, m_redMask), component(pixel, m_greenMask),
+                                component(pixel, m_blueMask)));
         }
     }
     return image;

@@ -1,13 +1,16 @@
 // What the X server itself says about its screens and the pointer, through
 // the program's own connection: where the pointer is (on which X screen, in
-// device pixels), the pixels there as they are on that screen's root window,
-// and whether the server is XWayland.
+// device pixels), the pixels of that screen's root window, and whether the
+// server is XWayland.
 #pragma once
 
 #include <QImage>
 #include <QPoint>
 #include <QSize>
 
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include <xcb/xcb.h>
@@ -30,10 +33,35 @@ std::optional<TPointerPlace> queryPointer(xcb_connection_t *connection, xcb_wind
 /// The place of a pointer event's root position.
 std::optional<TPointerPlace> placeOnRoot(xcb_connection_t *connection, xcb_window_t root, int x, int y);
 
-/// The (2 radius + 1)-pixel square around the place as the root window
-/// shows it, clipped to the screen; pixels outside the screen are left
-/// transparent. Null when the server does not answer.
-QImage readAround(xcb_connection_t *connection, const TPointerPlace &place, int radius);
+/// One X screen's root window as it was when taken, every pixel as the
+/// server sent it; only the pixels read are converted.
+class TRootShot
+{
+public:
+    /// Null when the server does not answer or its pixel format is not one
+    /// of whole bytes.
+    static std::unique_ptr<TRootShot> take(xcb_connection_t *connection, xcb_window_t root);
+
+    /// The (2 radius + 1)-pixel square around the place, clipped to the
+    /// screen; pixels outside the screen are left transparent.
+    QImage around(const TPointerPlace &place, int radius) const;
+
+private:
+    struct TFree
+    {
+        void operator()(void *reply) const { std::free(reply); }
+    };
+    TRootShot() = default;
+
+    std::unique_ptr<xcb_get_image_reply_t, TFree> m_reply;
+    QSize m_size;
+    int m_bytes = 0;   ///< per pixel
+    int m_stride = 0;  ///< bytes per row
+    bool m_lsbFirst = true;
+    uint32_t m_redMask = 0;
+    uint32_t m_greenMask = 0;
+    uint32_t m_blueMask = 0;
+};
 
 /// True when the X server is XWayland: it offers the XWAYLAND extension
 /// (since Xwayland 23.1) or, before that, names its outputs XWAYLAND0, 1 ...

@@ -175,31 +175,37 @@ void tst_ScreenPick::verifyReleased()
 void tst_ScreenPick::picksTheExactPixel_data()
 {
     QTest::addColumn<bool>("underOpenbox");
+    QTest::addColumn<bool>("ontoTheLoupe");  // the pointer jumps onto where the loupe is shown
     QTest::addColumn<int>("block");  // or -1: the map
     QTest::addColumn<QPoint>("mapPixel");
     QTest::addColumn<QColor>("expected");
     const QPoint none;
-    QTest::newRow("black") << false << 0 << none << QColor(0, 0, 0);
-    QTest::newRow("white") << false << 1 << none << QColor(255, 255, 255);
-    QTest::newRow("pure red") << false << 2 << none << QColor(255, 0, 0);
-    QTest::newRow("pure green") << false << 3 << none << QColor(0, 255, 0);
-    QTest::newRow("pure blue") << false << 4 << none << QColor(0, 0, 255);
-    QTest::newRow("#010203") << false << 5 << none << QColor(1, 2, 3);
-    QTest::newRow("#FEFDFC") << false << 6 << none << QColor(254, 253, 252);
-    QTest::newRow("map pixel 0,0") << false << -1 << QPoint(0, 0) << QColor(0, 0, 90);
-    QTest::newRow("map pixel 37,21") << false << -1 << QPoint(37, 21) << QColor(148, 84, 90);
-    QTest::newRow("map pixel 38,21") << false << -1 << QPoint(38, 21) << QColor(152, 84, 90);
-    QTest::newRow("map pixel 37,22") << false << -1 << QPoint(37, 22) << QColor(148, 88, 90);
-    QTest::newRow("map pixel 63,63") << false << -1 << QPoint(63, 63) << QColor(252, 252, 90);
+    QTest::newRow("black") << false << false << 0 << none << QColor(0, 0, 0);
+    QTest::newRow("white") << false << false << 1 << none << QColor(255, 255, 255);
+    QTest::newRow("pure red") << false << false << 2 << none << QColor(255, 0, 0);
+    QTest::newRow("pure green") << false << false << 3 << none << QColor(0, 255, 0);
+    QTest::newRow("pure blue") << false << false << 4 << none << QColor(0, 0, 255);
+    QTest::newRow("#010203") << false << false << 5 << none << QColor(1, 2, 3);
+    QTest::newRow("#FEFDFC") << false << false << 6 << none << QColor(254, 253, 252);
+    QTest::newRow("map pixel 0,0") << false << false << -1 << QPoint(0, 0) << QColor(0, 0, 90);
+    QTest::newRow("map pixel 37,21") << false << false << -1 << QPoint(37, 21) << QColor(148, 84, 90);
+    QTest::newRow("map pixel 38,21") << false << false << -1 << QPoint(38, 21) << QColor(152, 84, 90);
+    QTest::newRow("map pixel 37,22") << false << false << -1 << QPoint(37, 22) << QColor(148, 88, 90);
+    QTest::newRow("map pixel 63,63") << false << false << -1 << QPoint(63, 63) << QColor(252, 252, 90);
+    // Where the loupe was, a Qt window keeps the loupe's pixels until it
+    // paints itself again, which this one cannot do during the pick's read.
+    QTest::newRow("#010203 under the loupe") << false << true << 5 << none << QColor(1, 2, 3);
+    QTest::newRow("map pixel 37,21 under the loupe") << false << true << -1 << QPoint(37, 21) << QColor(148, 84, 90);
     // Openbox frames and manages the window from here on.
-    QTest::newRow("#010203 under openbox") << true << 5 << none << QColor(1, 2, 3);
-    QTest::newRow("#FEFDFC under openbox") << true << 6 << none << QColor(254, 253, 252);
-    QTest::newRow("map pixel 37,21 under openbox") << true << -1 << QPoint(37, 21) << QColor(148, 84, 90);
+    QTest::newRow("#010203 under openbox") << true << false << 5 << none << QColor(1, 2, 3);
+    QTest::newRow("#FEFDFC under openbox") << true << false << 6 << none << QColor(254, 253, 252);
+    QTest::newRow("map pixel 37,21 under openbox") << true << false << -1 << QPoint(37, 21) << QColor(148, 84, 90);
 }
 
 void tst_ScreenPick::picksTheExactPixel()
 {
     QFETCH(bool, underOpenbox);
+    QFETCH(bool, ontoTheLoupe);
     QFETCH(int, block);
     QFETCH(QPoint, mapPixel);
     QFETCH(QColor, expected);
@@ -220,6 +226,10 @@ void tst_ScreenPick::picksTheExactPixel()
         QVERIFY2(map.x() >= 0, "the map is not on the screen");
         at = map + mapPixel;
     }
+    // Framed by openbox, the window is shown anew, black until it has
+    // painted itself again: the pick is to read what the screen shows.
+    const QRgb painted = qRgb(expected.red(), expected.green(), expected.blue());
+    QTRY_COMPARE(m_session.screenshot().pixel(at), painted);
     TScreenPicker picker;
     QVERIFY(picker.isAvailable());
     QCOMPARE(picker.unavailableReason(), QString());
@@ -227,6 +237,12 @@ void tst_ScreenPick::picksTheExactPixel()
     QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
     picker.start(&m_window);
     QTRY_VERIFY(grabbed());
+    if (ontoTheLoupe) {
+        // The loupe's corner is 24 px below and right of the pointer.
+        const QPoint beside = at - (QPointF(50, 50) * m_window.devicePixelRatioF()).toPoint();
+        m_session.xdotool({"mousemove", QString::number(beside.x()), QString::number(beside.y())});
+        QTRY_VERIFY2(m_session.screenshot().pixel(at) != painted, "the loupe is not shown over the pixel");
+    }
     click(at);
     QTRY_COMPARE(picked.count(), 1);
     QCOMPARE(cancelled.count(), 0);
