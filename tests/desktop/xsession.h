@@ -97,6 +97,7 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
         env.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));  // nothing into the sources
         env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+        env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));  // a desktop's own accessibility bus
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("DISPLAY"));
         return env;
