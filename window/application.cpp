@@ -2,8 +2,10 @@
 
 #include "controls.h"
 
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QProxyStyle>
+#include <QRegularExpression>
 #include <QStyleFactory>
 #include <QTranslator>
 
@@ -68,12 +70,38 @@ std::vector<THeldMessage> heldMessages;
 // writes no temporary file and starts no other program.
 constexpr char startTempFolder[] = "/dev/null";
 
+// The plugin named in Qt's note that it has no such platform plugin, if it
+// made one while it started.
+QString unknownPlatformPlugin()
+{
+    static const QRegularExpression note(QStringLiteral("^Could not find the Qt platform plugin \"([^\"]*)\""));
+    const std::lock_guard lock(heldMutex);
+    for (const THeldMessage &message : heldMessages) {
+        const QRegularExpressionMatch match = note.match(message.text);
+        if (match.hasMatch())
+            return match.captured(1);
+    }
+    return QString();
+}
+
 void holdStartMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     if (type == QtFatalMsg && text.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
-        std::fputs("tintaro: X11 のディスプレイにも Wayland のコンポジターにも接続できません"
-                   " (no X11 display or Wayland compositor could be reached)\n",
-                   stderr);
+        const QString unknown = unknownPlatformPlugin();
+        if (unknown.isEmpty()) {
+            std::fputs("tintaro: X11 のディスプレイにも Wayland のコンポジターにも接続できません"
+                       " (no X11 display or Wayland compositor could be reached)\n",
+                       stderr);
+        } else {
+            // QT_QPA_PLATFORM names a plugin that is not installed: the
+            // installed ones, as Qt lists them, are what the user can ask for.
+            static const QRegularExpression list(QStringLiteral("Available platform plugins are: ([^\n]*?)\\.?\\s*$"));
+            const QString available = list.match(text).captured(1);
+            const QString line = QStringLiteral("tintaro: Qt のプラットフォームプラグイン \"%1\" はありません"
+                                                " (unknown Qt platform plugin \"%1\"; available: %2)\n")
+                                     .arg(unknown, available);
+            std::fputs(line.toUtf8().constData(), stderr);
+        }
         std::fflush(stderr);
         // Nothing of the half-built application is torn down.
         std::_Exit(1);
@@ -84,6 +112,17 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext &context, const Q
     }
     const std::lock_guard lock(heldMutex);
     heldMessages.push_back({type, context.file, context.line, context.function, context.category, text});
+}
+
+// After the start, what Qt says goes on to the previous handler, except its
+// notes on the fonts it searched for a script that the window's font lacks
+// (pasted Devanagari digits give one per installed family): the text is
+// drawn from a fallback all the same, and there is nothing the user could do.
+void passMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && text.trimmed().startsWith(QLatin1String("OpenType support missing for")))
+        return;
+    previousHandler(type, context, text);
 }
 
 int &startArguments(int argc, char **argv)
@@ -97,7 +136,10 @@ int &startArguments(int argc, char **argv)
 
 void finishStart()
 {
-    qInstallMessageHandler(previousHandler);
+    qInstallMessageHandler(passMessage);
+    // The font database's own category, for the same reason; QT_LOGGING_RULES
+    // still turns it on for a developer.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.text.font.*.warning=false\nqt.qpa.fonts.warning=false"));
     std::vector<THeldMessage> held;
     {
         const std::lock_guard lock(heldMutex);
@@ -107,8 +149,8 @@ void finishStart()
         // Qt's notes about the runtime folder it was kept from creating.
         if (message.text.contains(QLatin1String(startTempFolder)))
             continue;
-        previousHandler(message.type, QMessageLogContext(message.file, message.line, message.function, message.category),
-                        message.text);
+        passMessage(message.type, QMessageLogContext(message.file, message.line, message.function, message.category),
+                    message.text);
     }
 }
 

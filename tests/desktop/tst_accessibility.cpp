@@ -10,6 +10,7 @@ class tst_Accessibility : public QObject
 
 private slots:
     void atspiClient();
+    void modalChooser();
     void japaneseContextMenus_data();
     void japaneseContextMenus();
 };
@@ -38,6 +39,36 @@ void tst_Accessibility::atspiClient()
 
     program.terminate();
     QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+}
+
+// atspi_modal.py opens the chooser through AT-SPI and asks the main window
+// and the chooser what a user's keys and mouse could not make them do.
+void tst_Accessibility::modalChooser()
+{
+    TXSession x;
+    QVERIFY2(x.isReady(), "Xvfb or the session bus did not start");
+    QProcessEnvironment env = x.environment();
+    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TINTARO_EXE), QStringList());
+    QVERIFY(program.waitForStarted(5000));
+
+    QProcess client;
+    client.setProcessEnvironment(env);
+    client.setProcessChannelMode(QProcess::MergedChannels);
+    client.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TINTARO_SOURCE_DIR "/atspi_modal.py")});
+    QVERIFY(client.waitForFinished(150000));
+    const QString seen = QString::fromUtf8(client.readAll());
+    qInfo().noquote() << seen;
+    const bool passed = client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
+    if (!passed)
+        stop(program);
+    QVERIFY2(passed, qPrintable(seen));
+    // "おわり", pressed once the chooser had closed, ended the program.
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 0);
     QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
 }
 

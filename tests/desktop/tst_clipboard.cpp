@@ -37,6 +37,7 @@ private slots:
     void copyMenus();
     void ctrlC_data();
     void ctrlC();
+    void pastedScriptPrintsNothing();
 
 private:
     void xdotool(const QString &line) { m_x->xdotool(line.split(QLatin1Char(' '))); }
@@ -151,6 +152,29 @@ void tst_Clipboard::ctrlC()
         xdotool(step);
     xdotool(QStringLiteral("key ctrl+c"));
     QTRY_COMPARE(clipboard(), copied);
+}
+
+// Digits of a script that no font of the window covers, pasted into an edit
+// box: Qt's notes on the fonts it tried are no business of the user's.
+void tst_Clipboard::pastedScriptPrintsNothing()
+{
+    const QString devanagari = QStringLiteral("१२३४५६७८९०");
+    QProcess xclip;
+    xclip.setProcessEnvironment(m_x->environment());
+    xclip.setStandardOutputFile(QProcess::nullDevice());
+    xclip.setStandardErrorFile(QProcess::nullDevice());
+    xclip.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-i"});
+    xclip.write(devanagari.toUtf8());
+    xclip.closeWriteChannel();
+    QVERIFY(xclip.waitForFinished(5000));
+    QTRY_COMPARE(clipboard(), devanagari);
+    xdotool(QStringLiteral("mousemove %1 click 1").arg(Edit2Inside));
+    xdotool(QStringLiteral("key ctrl+a ctrl+v"));
+    // Copied back from the box: the digits were pasted and drawn.
+    xdotool(QStringLiteral("key ctrl+a ctrl+c"));
+    QTRY_COMPARE(clipboard(), devanagari);
+    QTest::qWait(500);  // a paint after the paste
+    QCOMPARE(QString::fromLocal8Bit(m_program.readAllStandardError()), QString());
 }
 
 QTEST_GUILESS_MAIN(tst_Clipboard)

@@ -45,6 +45,7 @@ private slots:
     void chooserUnderWindowManager();
     void qtOptionsChangeNothing_data();
     void qtOptionsChangeNothing();
+    void noDisplay_data();
     void noDisplay();
 
 private:
@@ -190,16 +191,37 @@ void tst_Desktop::chooserUnderWindowManager()
     QVERIFY(motif.size() >= 3);
     QCOMPARE(motif[1] & (8 | 16), 0);
     QCOMPARE(motif[2] & (32 | 64), 0);
+    // openbox offers what the window functions allow, whatever is drawn.
     const QString actions = x.run(QStringLiteral("xprop"), {"-id", chooser, "_NET_WM_ALLOWED_ACTIONS"});
-    QVERIFY2(!actions.contains(QStringLiteral("MAXIMIZE")), qPrintable(actions));
-    // openbox offers minimising all the same (and would take the main window
-    // with it): the chooser comes straight back, and so does the program.
+    QVERIFY2(actions.contains(QStringLiteral("_NET_WM_ACTION_MOVE")), qPrintable(actions));
+    QVERIFY2(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE")), qPrintable(actions));
+    for (const char *action : {"MINIMIZE", "MAXIMIZE", "FULLSCREEN"})
+        QVERIFY2(!actions.contains(QLatin1String(action)), qPrintable(actions));
+    // Asked to minimise all the same, the chooser stays, and so does the program.
     x.xdotool({"windowminimize", chooser});
     const auto shown = [&x](const QString &id) {
         return x.run(QStringLiteral("xprop"), {"-id", id, "WM_STATE"}).contains(QStringLiteral("Normal"));
     };
     QTRY_VERIFY(shown(chooser));
     QTRY_VERIFY(shown(window));
+    QCOMPARE(outer().size(), size);
+
+    // Placed once: the window manager moves it, and it stays there. (Gravity
+    // 1, north-west: the frame's corner goes to 100, 50, whatever gravity
+    // the window has.)
+    x.run(QStringLiteral("wmctrl"), {"-i", "-r", chooser, "-e", "1,100,50,-1,-1"});
+    QTRY_COMPARE(outer().topLeft(), QPoint(100, 50));
+    QTest::qWait(3000);
+    QCOMPARE(outer().topLeft(), QPoint(100, 50));
+    // Dragged by its title bar, as a user moves it.
+    const QPoint title = outer().topLeft() + QPoint(size.width() / 2, int(extents[2]) / 2);
+    x.xdotool({"mousemove", QString::number(title.x()), QString::number(title.y()), "mousedown", "1"});
+    for (int step = 1; step <= 4; ++step)
+        x.xdotool({"mousemove", QString::number(title.x() + 50 * step), QString::number(title.y() + 25 * step)});
+    x.xdotool({"mouseup", "1"});
+    QTRY_COMPARE(outer().topLeft(), QPoint(300, 150));
+    QTest::qWait(3000);
+    QCOMPARE(outer().topLeft(), QPoint(300, 150));
     QCOMPARE(outer().size(), size);
 
     x.xdotool({"windowfocus", "--sync", chooser});
@@ -248,11 +270,31 @@ void tst_Desktop::qtOptionsChangeNothing()
     QVERIFY(given.second == plain.second);
 }
 
-// No X11 display and no Wayland compositor: one line in Japanese and
-// English, status 1, no abort and so no core file, although cores are
-// enabled and would land in the working folder.
+void tst_Desktop::noDisplay_data()
+{
+    QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM; empty: not set
+    QTest::addColumn<QString>("message");   // a pattern of the whole of what is printed
+    QTest::newRow("no display") << QString()
+                                << QRegularExpression::escape(QStringLiteral(
+                                       "tintaro: X11 のディスプレイにも Wayland のコンポジターにも接続できません"
+                                       " (no X11 display or Wayland compositor could be reached)\n"));
+    QTest::newRow("xcb without a display") << "xcb"
+                                           << QRegularExpression::escape(QStringLiteral(
+                                                  "tintaro: X11 のディスプレイにも Wayland のコンポジターにも接続できません"
+                                                  " (no X11 display or Wayland compositor could be reached)\n"));
+    // The installed plugins as Qt lists them, xcb among them.
+    QTest::newRow("an unknown plugin") << "bogus"
+                                       << QStringLiteral("tintaro: Qt のプラットフォームプラグイン \"bogus\" はありません"
+                                                         " \\(unknown Qt platform plugin \"bogus\"; available: [^\n]*\\bxcb\\b[^\n]*\\)\n");
+}
+
+// No X11 display and no Wayland compositor, or no such platform plugin: one
+// line in Japanese and English, status 1, no abort and so no core file,
+// although cores are enabled and would land in the working folder.
 void tst_Desktop::noDisplay()
 {
+    QFETCH(QString, platform);
+    QFETCH(QString, message);
     QFile pattern(QStringLiteral("/proc/sys/kernel/core_pattern"));
     QVERIFY(pattern.open(QIODevice::ReadOnly));
     const QByteArray corePattern = pattern.readAll().trimmed();
@@ -261,6 +303,8 @@ void tst_Desktop::noDisplay()
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (!platform.isEmpty())
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     // Without this the sanitizer turns core files off itself.
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("disable_coredump=0:detect_leaks=0"));
     const auto run = [&](const QString &command, const QString &where) {
@@ -283,8 +327,8 @@ void tst_Desktop::noDisplay()
     const auto [status, code, errors, output] = run(QStringLiteral("exec \"$0\""), folder.path());
     QCOMPARE(status, QProcess::NormalExit);
     QCOMPARE(code, 1);
-    QCOMPARE(errors, QStringLiteral("tintaro: X11 のディスプレイにも Wayland のコンポジターにも接続できません"
-                                    " (no X11 display or Wayland compositor could be reached)\n"));
+    QVERIFY2(QRegularExpression(QLatin1Char('^') + message + QLatin1Char('$')).match(errors).hasMatch(),
+             qPrintable(errors));
     QCOMPARE(output, QString());
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     if (!coresHere)

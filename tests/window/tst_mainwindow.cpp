@@ -440,6 +440,7 @@ void tst_MainWindow::readoutsCanBeSelectedAndCopied()
         for (const QAction *action : menu->actions())
             items << action->text();
         QCOMPARE(items, QStringList({"コピー(&C)", "", "すべてを選択"}));
+        QCOMPARE(QFontInfo(menu->font()).family(), QFontInfo(form->font()).family());
         menu->actions().first()->trigger();
         menu->close();
         QCOMPARE(QGuiApplication::clipboard()->text(), readout->text());
@@ -538,11 +539,13 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QStringList items;
         QWidget *menuOf = nullptr;
+        QFont menuFont;
         QTimer::singleShot(0, widget, [&] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             if (!menu)
                 return;
             menuOf = menu->parentWidget();
+            menuFont = menu->font();
             for (QAction *item : menu->actions())
                 items << item->text();
             menu->actions().value(i)->trigger();
@@ -560,6 +563,10 @@ void tst_MainWindow::copyMenusShowWhatTheyCopy()
         QCOMPARE(items.size(), copied.size());
         QCOMPARE(items[i], copied[i] + QStringLiteral("をコピー(&") + accessKeys[i] + QLatin1Char(')'));
         QCOMPARE(QGuiApplication::clipboard()->text(), copied[i]);
+        // The window's font for the whole item, so its digits and its
+        // Japanese come from one face.
+        QCOMPARE(QFontInfo(menuFont).family(), QFontInfo(form->font()).family());
+        QCOMPARE(QFontInfo(menuFont).pixelSize(), QFontInfo(form->font()).pixelSize());
     }
 }
 

@@ -132,10 +132,8 @@ private:
 
     void search()
     {
-        if (m_prefix.isEmpty()) {
-            pickRow(0);
+        if (m_prefix.isEmpty())  // nothing typed: nothing to find
             return;
-        }
         for (int row = 0; row < m_names.size(); ++row) {
             if (m_names[row].startsWith(m_prefix, Qt::CaseInsensitive)) {
                 pickRow(row);

@@ -3,8 +3,10 @@
 #include "basiccolors.h"
 #include "colorfield.h"
 #include "colorgrid.h"
+#include "numberbox.h"
 #include "screenpicker.h"
 #include "typedcoloredit.h"
+#include "x11dialog.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -64,6 +66,15 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
 
     setColor(m_original);
     m_field->setFocus();
+
+    // A window manager frames the chooser after it first shows: the outer
+    // rectangle, frame included, is placed once more when the frame is known.
+    connect(new TFrameWatch(this), &TFrameWatch::framed, this, [this](const QMargins &frame) {
+        if (m_framedPlaced || !isVisible())
+            return;
+        m_framedPlaced = true;
+        place(frame);
+    });
 }
 
 void TColorChooser::createBasicColors()
@@ -104,10 +115,12 @@ void TColorChooser::createColorField()
 {
     m_field = new THueSaturationField(this);
     m_field->setObjectName(QStringLiteral("hueSaturationField"));
-    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度(&F):"));
+    // The field and the bar are HSV's saturation and value, the boxes HSL's
+    // saturation and lightness: each caption says which.
+    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度 (HSV)(&F):"));
     m_brightness = new TBrightnessBar(this);
     m_brightness->setObjectName(QStringLiteral("brightnessBar"));
-    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ(&V)"));
+    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ (HSV)(&V)"));
     connect(m_field, &THueSaturationField::picked, this, [this](int hue, int saturation) {
         m_model.pickHueSaturation(hue, saturation);
         refresh();
@@ -121,7 +134,7 @@ void TColorChooser::createColorField()
 void TColorChooser::createNumbers()
 {
     const auto box = [this](const char *name, int maximum, const QString &suffix) {
-        auto *spin = new QSpinBox(this);
+        auto *spin = new TNumberBox(this);
         spin->setObjectName(QString::fromLatin1(name));
         spin->setRange(0, maximum);
         spin->setSuffix(suffix);
@@ -140,8 +153,8 @@ void TColorChooser::createNumbers()
     m_numbers = new QGridLayout;
     const std::pair<QSpinBox *, QString> boxes[] = {
         {m_hue, QStringLiteral("色相(&E):")},   {m_red, QStringLiteral("赤(&R):")},
-        {m_saturation, QStringLiteral("彩度(&S):")}, {m_green, QStringLiteral("緑(&G):")},
-        {m_lightness, QStringLiteral("明度(&L):")}, {m_blue, QStringLiteral("青(&U):")},
+        {m_saturation, QStringLiteral("彩度 (HSL)(&S):")}, {m_green, QStringLiteral("緑(&G):")},
+        {m_lightness, QStringLiteral("明度 (HSL)(&L):")}, {m_blue, QStringLiteral("青(&U):")},
     };
     for (int i = 0; i < 6; ++i) {
         const auto &[spin, caption] = boxes[i];

@@ -11,8 +11,8 @@
 #include "choosermodel.h"
 #include "chooserrequest.h"
 
-#include <QBasicTimer>
 #include <QDialog>
+#include <QMargins>
 
 class QFrame;
 class QGridLayout;
@@ -44,7 +44,6 @@ protected:
     void hideEvent(QHideEvent *event) override;
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
 
 private:
     void createBasicColors();
@@ -64,7 +63,8 @@ private:
     void addCustomColor();
     void pickCustomSlot(int slot);
     void refresh();
-    void place(bool again = false);
+    /// By the outer rectangle: Qt's idea of it, or inside and frame.
+    void place(const QMargins &frame = QMargins());
 
     TChooserModel m_model;
     TColor m_original = 0;
@@ -72,11 +72,10 @@ private:
     int m_nextSlot = 0;
     bool m_refreshing = false;
     QRect m_monitor;
-    // The frame is looked for every 50 ms for two seconds after showing.
-    static constexpr int FrameCheckInterval = 50;
-    static constexpr int FrameChecks = 40;
-    QBasicTimer m_frameTimer;
-    int m_frameChecks = 0;
+    // Placed when first shown, and once more by the outer rectangle when the
+    // window manager has framed it; from then on it stays where it is put.
+    bool m_shown = false;
+    bool m_framedPlaced = false;
 
     TColorGrid *m_basic = nullptr;
     TColorGrid *m_customGrid = nullptr;

@@ -1,10 +1,10 @@
 #include "placement.h"
 
 #include "colorchooser.h"
+#include "x11dialog.h"
 
 #include <QApplication>
 #include <QScreen>
-#include <QTimerEvent>
 #include <QWindow>
 
 QPoint ChooserPosition(const QRect &monitor, const QSize &chooser)
@@ -18,30 +18,11 @@ QPoint ChooserPosition(const QRect &monitor, const QSize &chooser)
 void TColorChooser::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    m_monitor = QRect();
+    if (m_shown)
+        return;
+    m_shown = true;
+    AskForMoveAndCloseOnly(this);
     place();
-    m_frameChecks = 0;
-    m_frameTimer.start(FrameCheckInterval, this);
-}
-
-void TColorChooser::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() != m_frameTimer.timerId()) {
-        QDialog::timerEvent(event);
-        return;
-    }
-    // No event tells when a window manager has framed the chooser, so the
-    // frame is looked for a few times after it is shown. Once it is there the
-    // position is asked for once more, even where Qt believes it holds: a
-    // window manager that framed the chooser late may have kept its own.
-    if (!isVisible() || ++m_frameChecks >= FrameChecks) {
-        m_frameTimer.stop();
-        return;
-    }
-    const bool framed = frameGeometry() != geometry();
-    place(framed);
-    if (framed)
-        m_frameTimer.stop();
 }
 
 bool TColorChooser::event(QEvent *event)
@@ -54,15 +35,10 @@ bool TColorChooser::event(QEvent *event)
         setWindowState(windowState() & ~Qt::WindowMinimized);
         activateWindow();
     }
-    // A window manager adds its frame after the first placement, and Qt
-    // learns its size only when asked: when the chooser has moved or been
-    // activated, the outer rectangle is placed again if it is not in place.
-    if ((event->type() == QEvent::Move || event->type() == QEvent::WindowActivate) && isVisible())
-        place();
     return handled;
 }
 
-void TColorChooser::place(bool again)
+void TColorChooser::place(const QMargins &frame)
 {
     // Placed on the whole monitor of the active window (or of the owner)
     // when the chooser starts, its work area aside; only the position changes.
@@ -75,10 +51,16 @@ void TColorChooser::place(bool again)
             return;
         m_monitor = screen->geometry();
     }
-    const QRect frame = frameGeometry();
-    const QPoint target = ChooserPosition(m_monitor, frame.size());
-    if (again && windowHandle())
-        windowHandle()->setFramePosition(target);
-    else if (frame.topLeft() != target)
-        move(target);
+    if (frame.isNull()) {
+        const QRect outer = frameGeometry();
+        const QPoint target = ChooserPosition(m_monitor, outer.size());
+        if (outer.topLeft() != target)
+            move(target);
+        return;
+    }
+    // Framed: the outer size by the window manager's own extents, which Qt
+    // may not know yet, and the frame's corner asked for, even where Qt
+    // believes it holds: the window manager may have kept its own.
+    if (windowHandle())
+        windowHandle()->setFramePosition(ChooserPosition(m_monitor, size().grownBy(frame)));
 }

@@ -1,25 +1,25 @@
 #include "accessible.h"
 
+#include "accessiblecontrol.h"
+#include "boxaccessible.h"
 #include "controls.h"
 #include "listaccessible.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionFrame>
-
-#include <algorithm>
-#include <cmath>
 
 namespace {
 
 // A slider as a value that an assistive technology may set.
-class TScrollBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+class TScrollBarAccessible : public TControlAccessible, public QAccessibleValueInterface
 {
 public:
     explicit TScrollBarAccessible(TScrollBar *slider)
-        : QAccessibleWidget(slider, QAccessible::ScrollBar)
+        : TControlAccessible(slider, QAccessible::ScrollBar)
     {
     }
 
@@ -42,16 +42,12 @@ public:
     QVariant minimumValue() const override { return slider()->minimum(); }
     QVariant minimumStepSize() const override { return slider()->singleStep(); }
 
-    // Clamped as a number, before any conversion to int could wrap it; NaN
-    // names no position at all.
     void setCurrentValue(const QVariant &value) override
     {
-        bool ok = false;
-        const double number = value.toDouble(&ok);
-        if (!ok || std::isnan(number))
+        if (!acts())
             return;
-        const double clamped = std::clamp(number, double(slider()->minimum()), double(slider()->maximum()));
-        slider()->setPosition(int(std::lround(clamped)));
+        if (const auto position = ClampedNumber(value, slider()->minimum(), slider()->maximum()))
+            slider()->setPosition(*position);
     }
 
 private:
@@ -59,14 +55,15 @@ private:
 };
 
 // An edit box as text that an assistive technology reads, selects and
-// edits; every offset is checked against the text first.
-class TEditAccessible : public QAccessibleWidget,
+// edits; every offset is checked against the text first. Qt's own would pad
+// the text with spaces up to any offset it is given, up to 2^31 - 1.
+class TEditAccessible : public TControlAccessible,
                         public QAccessibleTextInterface,
                         public QAccessibleEditableTextInterface
 {
 public:
-    explicit TEditAccessible(TEdit *edit)
-        : QAccessibleWidget(edit, QAccessible::EditableText)
+    explicit TEditAccessible(QLineEdit *edit)
+        : TControlAccessible(edit, QAccessible::EditableText)
     {
     }
 
@@ -88,6 +85,8 @@ public:
 
     void setText(QAccessible::Text kind, const QString &text) override
     {
+        if (!acts())
+            return;
         if (kind == QAccessible::Value)
             edit()->setText(text);
         else
@@ -115,19 +114,19 @@ public:
     void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
     void removeSelection(int selectionIndex) override
     {
-        if (selectionIndex == 0)
+        if (selectionIndex == 0 && acts())
             edit()->deselect();
     }
     void setSelection(int selectionIndex, int startOffset, int endOffset) override
     {
-        if (selectionIndex == 0 && isOffset(startOffset) && isOffset(endOffset))
+        if (selectionIndex == 0 && acts() && isOffset(startOffset) && isOffset(endOffset))
             edit()->setSelection(startOffset, endOffset - startOffset);
     }
 
     int cursorPosition() const override { return edit()->cursorPosition(); }
     void setCursorPosition(int position) override
     {
-        if (isOffset(position))
+        if (acts() && isOffset(position))
             edit()->setCursorPosition(position);
     }
 
@@ -160,7 +159,7 @@ public:
     }
     void scrollToSubstring(int startIndex, int endIndex) override
     {
-        if (!isRange(startIndex, endIndex))
+        if (!acts() || !isRange(startIndex, endIndex))
             return;
         edit()->setCursorPosition(endIndex);
         edit()->setCursorPosition(startIndex);
@@ -173,22 +172,22 @@ public:
 
     void deleteText(int startOffset, int endOffset) override
     {
-        if (isRange(startOffset, endOffset))
+        if (acts() && isRange(startOffset, endOffset))
             edit()->setText(edit()->text().remove(startOffset, endOffset - startOffset));
     }
     void insertText(int offset, const QString &text) override
     {
-        if (isOffset(offset))
+        if (acts() && isOffset(offset))
             edit()->setText(edit()->text().insert(offset, text));
     }
     void replaceText(int startOffset, int endOffset, const QString &text) override
     {
-        if (isRange(startOffset, endOffset))
+        if (acts() && isRange(startOffset, endOffset))
             edit()->setText(edit()->text().replace(startOffset, endOffset - startOffset, text));
     }
 
 private:
-    TEdit *edit() const { return static_cast<TEdit *>(widget()); }
+    QLineEdit *edit() const { return static_cast<QLineEdit *>(widget()); }
     bool isOffset(int offset) const { return offset >= 0 && offset <= characterCount(); }
     bool isRange(int start, int end) const { return isOffset(start) && isOffset(end) && start <= end; }
 
@@ -203,11 +202,11 @@ private:
 
 // A panel is read as an image described by its colour, computed when an
 // assistive technology asks rather than at every change.
-class TPanelAccessible : public QAccessibleWidget
+class TPanelAccessible : public TControlAccessible
 {
 public:
     explicit TPanelAccessible(TPanel *panel)
-        : QAccessibleWidget(panel, QAccessible::Graphic)
+        : TControlAccessible(panel, QAccessible::Graphic)
     {
     }
 
@@ -225,12 +224,17 @@ QAccessibleInterface *controlAccessible(const QString &, QObject *object)
 {
     if (auto *slider = qobject_cast<TScrollBar *>(object))
         return new TScrollBarAccessible(slider);
-    if (auto *edit = qobject_cast<TEdit *>(object))
+    // Every line edit and number box of the program, the chooser's too.
+    if (auto *edit = qobject_cast<QLineEdit *>(object))
         return new TEditAccessible(edit);
+    if (auto *box = qobject_cast<QSpinBox *>(object))
+        return CreateSpinBoxAccessible(box);
     if (auto *list = qobject_cast<TListBox *>(object))
         return CreateListBoxAccessible(list);
     if (auto *panel = qobject_cast<TPanel *>(object))
         return new TPanelAccessible(panel);
+    if (auto *button = qobject_cast<TButton *>(object))
+        return CreateButtonAccessible(button);
     return nullptr;
 }
 

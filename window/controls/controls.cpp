@@ -231,6 +231,8 @@ void TLabel::contextMenuEvent(QContextMenuEvent *event)
     startSelecting();
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    // A popup takes no font from its parent by itself.
+    menu->setFont(window()->font());
     QAction *copy = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"), this,
                                     [this] { QGuiApplication::clipboard()->setText(selectedText()); });
     copy->setEnabled(hasSelectedText());
@@ -250,6 +252,8 @@ void TEdit::changeText(const QString &text)
 {
     if (text != QLineEdit::text()) {
         QLineEdit::setText(text);
+        // A name longer than the box shows from its start, not its end.
+        setCursorPosition(0);
         checkAfterSignal();
     }
 }
@@ -257,6 +261,7 @@ void TEdit::changeText(const QString &text)
 TButton::TButton(QWidget *parent)
     : QPushButton(parent)
 {
+    InstallControlAccessibility();
 }
 
 void TButton::keyPressEvent(QKeyEvent *event)
@@ -368,6 +373,11 @@ void TListBox::typeAhead(const QString &text, bool backspace)
     const qint64 now = m_clock();
     if (backspace) {
         m_prefix.chop(1);
+        // With nothing typed there is nothing to look for.
+        if (m_prefix.isEmpty()) {
+            m_lastKeyTime = now;
+            return;
+        }
     } else {
         if (!m_lastKeyTime || now - *m_lastKeyTime >= TypeAheadPause)
             m_prefix.clear();
@@ -378,14 +388,10 @@ void TListBox::typeAhead(const QString &text, bool backspace)
     m_lastKeyTime = now;
 
     int found = -1;
-    if (m_prefix.isEmpty()) {
-        found = count() > 0 ? 0 : -1;
-    } else {
-        for (int row = 0; row < count(); ++row) {
-            if (item(row)->text().startsWith(m_prefix, Qt::CaseInsensitive)) {
-                found = row;
-                break;
-            }
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->text().startsWith(m_prefix, Qt::CaseInsensitive)) {
+            found = row;
+            break;
         }
     }
     if (found < 0)

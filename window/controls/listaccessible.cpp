@@ -1,5 +1,6 @@
 #include "listaccessible.h"
 
+#include "accessiblecontrol.h"
 #include "controls.h"
 
 #include <QAccessible>
@@ -92,7 +93,7 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
     void doAction(const QString &actionName) override
     {
-        if (actionName == toggleAction() && isValid() && !isSelected())
+        if (actionName == toggleAction() && isValid() && !BlockedByModal(m_list) && !isSelected())
             selectRow(m_list, m_row);
     }
 
@@ -112,11 +113,11 @@ private:
 
 // The list as a one-column table whose rows are the names; its children are
 // the rows, made when first asked for and kept until the list goes.
-class TListBoxAccessible : public QAccessibleWidget, public QAccessibleTableInterface
+class TListBoxAccessible : public TControlAccessible, public QAccessibleTableInterface
 {
 public:
     explicit TListBoxAccessible(TListBox *list)
-        : QAccessibleWidget(list, QAccessible::List)
+        : TControlAccessible(list, QAccessible::List)
     {
     }
 
@@ -190,7 +191,7 @@ public:
     {
         return isRow(row) && list()->selectionModel()->isRowSelected(row, list()->rootIndex());
     }
-    bool selectRow(int row) override { return isRow(row) && TListRowAccessible::selectRow(list(), row); }
+    bool selectRow(int row) override { return acts() && isRow(row) && TListRowAccessible::selectRow(list(), row); }
     bool selectColumn(int) override { return false; }
     // A single-selection list keeps its one selected row.
     bool unselectRow(int) override { return false; }

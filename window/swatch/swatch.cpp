@@ -47,6 +47,10 @@ QStringList CopyTexts(TColor color)
 void ExecCopyMenu(TColor color, const QPoint &globalPos, QWidget *parent)
 {
     QMenu menu(parent);
+    // The window's font for the whole item: a popup takes none from its
+    // parent, and the application's would draw the digits in one face and
+    // the Japanese in another.
+    menu.setFont(parent->window()->font());
     menu.setAccessibleName(QStringLiteral("コピー"));
     const QStringList texts = CopyTexts(color);
     for (qsizetype i = 0; i < texts.size(); ++i) {

@@ -109,6 +109,8 @@ private slots:
     void gridKeys();
     void hslBoxes_data();
     void hslBoxes();
+    void boxesTakeTheNearestNumber_data();
+    void boxesTakeTheNearestNumber();
     void typedColours_data();
     void typedColours();
     void previewShowsNewAndOriginalColour();
@@ -434,6 +436,54 @@ void tst_Chooser::hslBoxes()
     });
 }
 
+void tst_Chooser::boxesTakeTheNearestNumber_data()
+{
+    // A number past the end takes that end; the hue goes round 360 degrees.
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byEnter");  // else the focus leaves by Tab
+    QTest::addColumn<int>("kept");
+    QTest::newRow("red 300") << "red" << "300" << true << 255;
+    QTest::newRow("red 256, Tab") << "red" << "256" << false << 255;
+    QTest::newRow("green 99999") << "green" << "99999" << true << 255;
+    QTest::newRow("blue -5") << "blue" << "-5" << true << 0;
+    QTest::newRow("blue 255 stays") << "blue" << "255" << true << 255;
+    QTest::newRow("saturation 101") << "saturation" << "101" << true << 100;
+    QTest::newRow("lightness 250, Tab") << "lightness" << "250" << false << 100;
+    QTest::newRow("hue 360") << "hue" << "360" << true << 0;
+    QTest::newRow("hue 720, Tab") << "hue" << "720" << false << 0;
+    QTest::newRow("hue 361") << "hue" << "361" << true << 1;
+    QTest::newRow("hue -30") << "hue" << "-30" << true << 330;
+    QTest::newRow("hue -390") << "hue" << "-390" << true << 330;
+    QTest::newRow("hue 359 stays") << "hue" << "359" << true << 359;
+}
+
+void tst_Chooser::boxesTakeTheNearestNumber()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(bool, byEnter);
+    QFETCH(int, kept);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        // hsl(0, 50%, 50%): a new hue shows with its saturation and lightness.
+        typeColor(chooser, 191, 64, 64);
+        auto *spin = chooser.findChild<QSpinBox *>(box);
+        typeInto(spin, typed);
+        QCOMPARE(spin->text(), typed + spin->suffix());  // every digit typed is there
+        // Enter also presses OK; the boxes are read before the chooser closes.
+        QTest::keyClick(spin, byEnter ? Qt::Key_Return : Qt::Key_Tab);
+        QCOMPARE(spin->value(), kept);
+        QCOMPARE(spin->text(), QString::number(kept) + spin->suffix());
+        if (box == QLatin1String("red"))
+            QCOMPARE(spinValues(chooser), QList<int>({kept, 64, 64}));
+        if (box == QLatin1String("hue"))
+            QCOMPARE(spinValues(chooser, "hue", "saturation", "lightness"), QList<int>({kept, 50, 50}));
+        if (chooser.isVisible())
+            press(chooser, "cancel");
+    });
+}
+
 void tst_Chooser::typedColours_data()
 {
     QTest::addColumn<QString>("text");
@@ -610,6 +660,20 @@ void tst_Chooser::windowManners()
         }
         keys.sort();
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+        // A caption tells HSV from HSL, and a screen reader hears the caption.
+        const std::pair<const char *, QString> named[] = {
+            {"hueSaturationField", QStringLiteral("色相と彩度 (HSV)")}, {"brightnessBar", QStringLiteral("明るさ (HSV)")},
+            {"hue", QStringLiteral("色相")}, {"saturation", QStringLiteral("彩度 (HSL)")},
+            {"lightness", QStringLiteral("明度 (HSL)")}};
+        for (const auto &[name, caption] : named) {
+            auto *widget = chooser.findChild<QWidget *>(QLatin1String(name));
+            QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), caption);
+            QLabel *label = nullptr;
+            for (QLabel *candidate : chooser.findChildren<QLabel *>())
+                if (candidate->buddy() == widget)
+                    label = candidate;
+            QVERIFY2(label && label->text().startsWith(caption + QStringLiteral("(&")), name);
+        }
         for (const char *key : {"R", "G", "U", "A", "B", "T", "P", "H"})
             QVERIFY2(keys.contains(QLatin1String(key)), key);
         press(chooser, "cancel");
