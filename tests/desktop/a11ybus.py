@@ -110,9 +110,10 @@ def main():
         return GLib.Variant("b", status[name])
 
     def set_(connection, sender, path, interface, name, value):
-        changed = {}
         # Turning the screen reader on turns accessibility on, as the launcher does.
-        for key in (["IsEnabled"] if name == "ScreenReaderEnabled" and value.unpack() else []) + [name]:
+        names = ["IsEnabled", name] if name == "ScreenReaderEnabled" and value.unpack() else [name]
+        changed = {}
+        for key in names:
             if status[key] != value.unpack():
                 status[key] = value.unpack()
                 changed[key] = GLib.Variant("b", status[key])
@@ -134,7 +135,10 @@ def main():
         # The registry outlives its bus; it goes with it.
         registry = registry_pid(address)
         if registry:
-            os.kill(registry, signal.SIGTERM)
+            try:
+                os.kill(registry, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
         bus.terminate()
         try:
             bus.wait(5)
