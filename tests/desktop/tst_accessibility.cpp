@@ -34,6 +34,8 @@ void tst_Accessibility::atspiClient()
     const QString seen = QString::fromUtf8(client.readAll());
     qInfo().noquote() << seen;
     QVERIFY2(client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0, qPrintable(seen));
+    // The registry it read runs on our accessibility bus, not the machine's.
+    QCOMPARE(x.accessibilityBusConfig(), x.runtime() + QStringLiteral("/at-spi/bus.conf"));
 
     program.terminate();
     QVERIFY(program.waitForFinished(10000));

@@ -51,7 +51,12 @@ public:
         // in our own folder, never a service installed on this machine (a
         // desktop portal would take over a stand-in's name).
         QDir().mkpath(services());
-        addService(QStringLiteral("org.a11y.Bus"), QStringLiteral("/usr/libexec/at-spi-bus-launcher"));
+        // The accessibility bus too runs on a configuration of ours, with
+        // only our registry: the machine's launcher would give it the
+        // machine's configuration and services.
+        addService(QStringLiteral("org.a11y.Bus"),
+                   QStringLiteral("/usr/bin/python3 %1/a11ybus.py %2")
+                       .arg(QFileInfo(QStringLiteral(__FILE__)).absolutePath(), runtime()));
         QFile config(m_runtime.filePath(QStringLiteral("bus.conf")));
         if (config.open(QIODevice::WriteOnly))
             config.write(QStringLiteral(
@@ -92,6 +97,7 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
         env.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));  // nothing into the sources
         env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+        env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));  // a desktop's own accessibility bus
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("DISPLAY"));
         return env;
@@ -111,6 +117,29 @@ public:
         QFile file(services() + QLatin1Char('/') + name + QStringLiteral(".service"));
         if (file.open(QIODevice::WriteOnly))
             file.write(QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2\n").arg(name, exec).toUtf8());
+    }
+
+    /// The configuration file of the accessibility bus on which the registry
+    /// runs; empty if there is none.
+    QString accessibilityBusConfig() const
+    {
+        const QString address = run(QStringLiteral("dbus-send"), {"--session", "--print-reply=literal",
+                                    "--dest=org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress"});
+        const auto ask = [&](const char *method, const char *name) {
+            return run(QStringLiteral("dbus-send"), {"--bus=" + address, "--print-reply=literal",
+                       "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                       QStringLiteral("org.freedesktop.DBus.") + method, QStringLiteral("string:") + name})
+                .section(QLatin1Char(' '), -1);
+        };
+        if (address.isEmpty() || ask("NameHasOwner", "org.a11y.atspi.Registry") != QLatin1String("true"))
+            return QString();
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(ask("GetConnectionUnixProcessID", "org.freedesktop.DBus")));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            return QString();
+        for (const QByteArray &argument : cmdline.readAll().split('\0'))
+            if (argument.startsWith("--config-file="))
+                return QString::fromLocal8Bit(argument.mid(14));
+        return QString();
     }
 
     /// Runs a tool in this session and returns what it printed.
