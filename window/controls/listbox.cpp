@@ -78,24 +78,32 @@ void TListBox::setPaintRow(PaintRow paint)
     viewport()->update();
 }
 
+// The option as Qt's list view fills it for its delegate, before the state
+// and the text of a row.
+QStyleOptionViewItem TListBox::itemOption() const
+{
+    QStyleOptionViewItem option;
+    option.initFrom(this);
+    option.font = font();
+    option.fontMetrics = QFontMetrics(font());
+    const int icon = style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this);
+    option.decorationSize = QSize(icon, icon);
+    option.decorationPosition = QStyleOptionViewItem::Left;
+    option.decorationAlignment = Qt::AlignCenter;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.textElideMode = Qt::ElideRight;
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.widget = this;
+    return option;
+}
+
 int TListBox::rowHeight() const
 {
     // Every row is one line of the same font, as high as the style makes
     // the first name's item.
     if (m_rowHeight == 0) {
-        QStyleOptionViewItem option;
-        option.initFrom(this);
-        option.font = font();
-        option.fontMetrics = QFontMetrics(font());
-        const int icon = style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this);
-        option.decorationSize = QSize(icon, icon);
-        option.decorationPosition = QStyleOptionViewItem::Left;
-        option.decorationAlignment = Qt::AlignCenter;
-        option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-        option.textElideMode = Qt::ElideRight;
-        option.features = QStyleOptionViewItem::HasDisplay;
+        QStyleOptionViewItem option = itemOption();
         option.text = count() > 0 ? text(0) : QStringLiteral("X");
-        option.widget = this;
         m_rowHeight = qMax(1, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
     }
     return m_rowHeight;
@@ -299,23 +307,11 @@ void TListBox::keyPressEvent(QKeyEvent *event)
 
 void TListBox::paintEvent(QPaintEvent *event)
 {
-    // The option as Qt's list view fills it for its delegate.
-    QStyleOptionViewItem option;
-    option.initFrom(this);
+    QStyleOptionViewItem option = itemOption();
     option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
-    option.font = font();
-    option.fontMetrics = QFontMetrics(font());
-    const int icon = style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this);
-    option.decorationSize = QSize(icon, icon);
-    option.decorationPosition = QStyleOptionViewItem::Left;
-    option.decorationAlignment = Qt::AlignCenter;
-    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    option.textElideMode = Qt::ElideRight;
     option.showDecorationSelected = style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, nullptr, this);
     option.locale = locale();
     option.locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    option.features = QStyleOptionViewItem::HasDisplay;
-    option.widget = this;
     const QStyle::State state = option.state;
     const bool focus = (hasFocus() || viewport()->hasFocus()) && m_current >= 0;
     if (state & QStyle::State_Enabled)

@@ -84,6 +84,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    QStyleOptionViewItem itemOption() const;
     int rowHeight() const;
     int rowsInView() const;
     void layOutRows();
