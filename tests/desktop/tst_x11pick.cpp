@@ -374,11 +374,7 @@ int main(int argc, char **argv)
         std::fputs("Xvfb or the session bus did not start\n", stderr);
         return 1;
     }
-    const QProcessEnvironment env = session.environment();
-    for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "HOME",
-                             "XDG_CONFIG_HOME"})
-        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
-    qunsetenv("WAYLAND_DISPLAY");
+    session.enter();
     QApplication app(argc, argv);
     // Xvfb resets itself when its last client leaves, so the monitors and the
     // pattern are set once this program is connected; Qt follows the change.

@@ -71,9 +71,8 @@ int main(int argc, char **argv)
         std::fputs("weston with XWayland or the session bus did not start\n", stderr);
         return 1;
     }
-    const QProcessEnvironment env = session.environment();
-    for (const char *name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "HOME", "XDG_CONFIG_HOME"})
-        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
+    session.enter();
+    // An X11 client of weston's XWayland, not a Wayland client of weston.
     qputenv("DISPLAY", session.display().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
     qunsetenv("WAYLAND_DISPLAY");

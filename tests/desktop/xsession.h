@@ -142,6 +142,23 @@ public:
         return QString();
     }
 
+    /// Makes this test process a program of the session, before its
+    /// QApplication is built and while no other thread reads the
+    /// environment: the session's display, platform, bus and folders, and
+    /// no display of another kind.
+    void enter() const
+    {
+        const QProcessEnvironment env = environment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS",
+                                 "XDG_RUNTIME_DIR", "HOME", "XDG_CONFIG_HOME"}) {
+            const QString key = QString::fromLatin1(name);
+            if (env.contains(key))
+                qputenv(name, env.value(key).toLocal8Bit());
+            else
+                qunsetenv(name);
+        }
+    }
+
     /// Runs a tool in this session and returns what it printed.
     QString run(const QString &tool, const QStringList &arguments, int timeout = 10000) const
     {

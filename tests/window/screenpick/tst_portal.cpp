@@ -382,11 +382,7 @@ int main(int argc, char **argv)
         std::fputs("weston, the session bus or its activation environment did not start\n", stderr);
         return 1;
     }
-    const QProcessEnvironment env = session.environment();
-    for (const char *name : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR",
-                             "HOME", "XDG_CONFIG_HOME"})
-        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
-    qunsetenv("DISPLAY");
+    session.enter();
     QApplication app(argc, argv);
     tst_Portal test(session);
     return QTest::qExec(&test, argc, argv);

@@ -540,11 +540,7 @@ int main(int argc, char **argv)
         std::fputs("Xvfb or the session bus did not start\n", stderr);
         return 1;
     }
-    const QProcessEnvironment env = session.environment();
-    for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "HOME",
-                             "XDG_CONFIG_HOME"})
-        qputenv(name, env.value(QString::fromLatin1(name)).toLocal8Bit());
-    qunsetenv("WAYLAND_DISPLAY");
+    session.enter();
     QApplication app(argc, argv);
     tst_ScreenPick test(session);
     return QTest::qExec(&test, argc, argv);
