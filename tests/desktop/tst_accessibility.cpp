@@ -4,6 +4,35 @@
 // atspi_menu.py reads the context menus that Qt itself makes.
 #include "xsession.h"
 
+namespace {
+
+// The session's environment, with Qt's accessibility on from the start.
+QProcessEnvironment accessibleEnvironment(const TXSession &x)
+{
+    QProcessEnvironment env = x.environment();
+    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    return env;
+}
+
+// Runs one of the AT-SPI client scripts and waits for it: whether it ended
+// with status 0 in time, and what it printed (shown in the log too).
+std::pair<bool, QString> runClient(const QProcessEnvironment &env, const char *script, int timeout)
+{
+    QProcess client;
+    client.setProcessEnvironment(env);
+    client.setProcessChannelMode(QProcess::MergedChannels);
+    client.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(TINTARO_SOURCE_DIR "/") + QString::fromLatin1(script)});
+    const bool finished = client.waitForFinished(timeout);
+    const QString seen = QString::fromUtf8(client.readAll());
+    qInfo().noquote() << seen;
+    if (!finished)
+        stop(client);
+    return {finished && client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0, seen};
+}
+
+} // namespace
+
 class tst_Accessibility : public QObject
 {
     Q_OBJECT
@@ -19,21 +48,14 @@ void tst_Accessibility::atspiClient()
 {
     TXSession x;
     QVERIFY2(x.isReady(), "Xvfb or the session bus did not start");
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    const QProcessEnvironment env = accessibleEnvironment(x);
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(TINTARO_EXE), QStringList());
     QVERIFY(program.waitForStarted(5000));
 
-    QProcess client;
-    client.setProcessEnvironment(env);
-    client.setProcessChannelMode(QProcess::MergedChannels);
-    client.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TINTARO_SOURCE_DIR "/atspi_check.py")});
-    QVERIFY(client.waitForFinished(120000));
-    const QString seen = QString::fromUtf8(client.readAll());
-    qInfo().noquote() << seen;
-    QVERIFY2(client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0, qPrintable(seen));
+    const auto [passed, seen] = runClient(env, "atspi_check.py", 120000);
+    QVERIFY2(passed, qPrintable(seen));
     // The registry it read runs on our accessibility bus, not the machine's.
     QCOMPARE(x.accessibilityBusConfig(), x.runtime() + QStringLiteral("/at-spi/bus.conf"));
 
@@ -48,21 +70,13 @@ void tst_Accessibility::modalChooser()
 {
     TXSession x;
     QVERIFY2(x.isReady(), "Xvfb or the session bus did not start");
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    const QProcessEnvironment env = accessibleEnvironment(x);
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(TINTARO_EXE), QStringList());
     QVERIFY(program.waitForStarted(5000));
 
-    QProcess client;
-    client.setProcessEnvironment(env);
-    client.setProcessChannelMode(QProcess::MergedChannels);
-    client.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TINTARO_SOURCE_DIR "/atspi_modal.py")});
-    QVERIFY(client.waitForFinished(150000));
-    const QString seen = QString::fromUtf8(client.readAll());
-    qInfo().noquote() << seen;
-    const bool passed = client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
+    const auto [passed, seen] = runClient(env, "atspi_modal.py", 150000);
     if (!passed)
         stop(program);
     QVERIFY2(passed, qPrintable(seen));
@@ -96,8 +110,7 @@ void tst_Accessibility::japaneseContextMenus()
     QFETCH(QString, items);
     TXSession x;
     QVERIFY2(x.isReady(), "Xvfb or the session bus did not start");
-    QProcessEnvironment env = x.environment();
-    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    const QProcessEnvironment env = accessibleEnvironment(x);
 
     // The client listens before the program starts, so that the program
     // knows of the listener from its first moment.
