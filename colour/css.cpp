@@ -271,34 +271,43 @@ constexpr double RoundingMargin = 0.5 / 255;
 
 TMapped MapOklchToSrgb(const TVec3 &oklch)
 {
-    const TRgb origin = OklabToRgb(LchToLab(oklch));
-    const bool outside = !inside(origin, RoundingMargin);
+    // The search runs in linear light: a channel is inside 0 .. 1 there
+    // exactly when it is inside once encoded, and clipping commutes with
+    // the transfer curve, so only the answer is encoded.
+    const double radians = oklch.Z * std::numbers::pi / 180;
+    const double cosine = std::cos(radians);
+    const double sine = std::sin(radians);
+    const auto lab = [&](double chroma) { return TVec3{oklch.X, chroma * cosine, chroma * sine}; };
+    const auto linear = [](const TVec3 &oklab) { return XyzToLinearSrgb(OklabToXyz(oklab)); };
+    const auto encoded = [](const TVec3 &rgb) { return each(rgb, LinearToSrgb); };
+    const TVec3 origin = linear(lab(oklch.Y));
+    const TRgb encodedOrigin = encoded(origin);
+    const bool outside = !inside(encodedOrigin, RoundingMargin);
     if (oklch.X >= 1)
         return {MakeColor(255, 255, 255), outside};
     if (oklch.X <= 0)
         return {MakeColor(0, 0, 0), outside};
     if (inside(origin, 0))
-        return {RgbToColor(origin), false};
+        return {RgbToColor(encodedOrigin), false};
     constexpr double Jnd = 0.02;
     constexpr double Epsilon = 0.0001;
-    TVec3 current = oklch;
-    TRgb clipped = clip(origin);
-    double e = DeltaEOk(RgbToOklab(clipped), LchToLab(current));
+    TVec3 clipped = clip(origin);
+    double e = DeltaEOk(XyzToOklab(LinearSrgbToXyz(clipped)), lab(oklch.Y));
     if (e < Jnd)
-        return {RgbToColor(clipped), outside};
+        return {RgbToColor(encoded(clipped)), outside};
     double min = 0;
     double max = oklch.Y;
     bool minInGamut = true;
     while (max - min > Epsilon) {
         const double chroma = (min + max) / 2;
-        current.Y = chroma;
-        const TRgb rgb = OklabToRgb(LchToLab(current));
+        const TVec3 current = lab(chroma);
+        const TVec3 rgb = linear(current);
         if (minInGamut && inside(rgb, 0)) {
             min = chroma;
             continue;
         }
         clipped = clip(rgb);
-        e = DeltaEOk(RgbToOklab(clipped), LchToLab(current));
+        e = DeltaEOk(XyzToOklab(LinearSrgbToXyz(clipped)), current);
         if (e < Jnd) {
             if (Jnd - e < Epsilon)
                 break;
@@ -308,7 +317,7 @@ TMapped MapOklchToSrgb(const TVec3 &oklch)
             max = chroma;
         }
     }
-    return {RgbToColor(clipped), outside};
+    return {RgbToColor(encoded(clipped)), outside};
 }
 
 TMapped MapToSrgb(const TRgb &rgb)
