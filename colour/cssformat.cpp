@@ -14,7 +14,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <initializer_list>
 #include <numbers>
 #include <optional>
 
@@ -224,18 +223,19 @@ std::optional<std::array<int, 3>> fewestDecimals(TColor color, const TVec3 &exac
     return decimals;
 }
 
-// The text of the first of the aims (the colour's exact components, then
-// others) that can be written to fit; failing all, the first to the most
-// decimals.
-std::string serialise(TColor color, std::initializer_list<TVec3> aims, const TForm &form)
+// The text of the colour's exact components, or where they cannot be
+// written to fit, of the second aim; failing both, the exact components to
+// the most decimals.
+std::string serialise(TColor color, TVec3 exact, const TForm &form, TVec3 (*secondAim)(TColor) = nullptr)
 {
-    TVec3 exact = *aims.begin();
     std::array<int, 3> decimals = {MostDecimals, MostDecimals, MostDecimals};
-    for (const TVec3 &aim : aims) {
-        if (const auto found = fewestDecimals(color, aim, form)) {
+    if (const auto found = fewestDecimals(color, exact, form)) {
+        decimals = *found;
+    } else if (secondAim) {
+        const TVec3 aim = secondAim(color);
+        if (const auto second = fewestDecimals(color, aim, form)) {
             exact = aim;
-            decimals = *found;
-            break;
+            decimals = *second;
         }
     }
     double *component[3] = {&exact.X, &exact.Y, &exact.Z};
@@ -382,35 +382,37 @@ TVec3 oklabAim(TColor color)
 std::string ColorToCssHsl(TColor color)
 {
     static constexpr TForm form{"hsl", true, {"", "%", "%"}, 0, 1, hslFits};
-    return serialise(color, {RgbToHsl(ColorToRgb(color))}, form);
+    return serialise(color, RgbToHsl(ColorToRgb(color)), form);
 }
 
 std::string ColorToCssHwb(TColor color)
 {
     static constexpr TForm form{"hwb", false, {"", "%", "%"}, 0, -1, hwbFits};
-    return serialise(color, {RgbToHwb(ColorToRgb(color))}, form);
+    return serialise(color, RgbToHwb(ColorToRgb(color)), form);
 }
 
 std::string ColorToCssLab(TColor color)
 {
     static constexpr TForm form{"lab", false, {"", "", ""}, -1, -1, labFits};
-    return serialise(color, {labOf(linearOf(color)), labAim(color)}, form);
+    return serialise(color, labOf(linearOf(color)), form, labAim);
 }
 
 std::string ColorToCssLch(TColor color)
 {
     static constexpr TForm form{"lch", false, {"", "", ""}, 2, 1, lchFits};
-    return serialise(color, {LabToLch(labOf(linearOf(color))), LabToLch(labAim(color))}, form);
+    return serialise(color, LabToLch(labOf(linearOf(color))), form,
+                     [](TColor c) { return LabToLch(labAim(c)); });
 }
 
 std::string ColorToCssOklab(TColor color)
 {
     static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits};
-    return serialise(color, {oklabOf(linearOf(color)), oklabAim(color)}, form);
+    return serialise(color, oklabOf(linearOf(color)), form, oklabAim);
 }
 
 std::string ColorToCssOklch(TColor color)
 {
     static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits};
-    return serialise(color, {LabToLch(oklabOf(linearOf(color))), LabToLch(oklabAim(color))}, form);
+    return serialise(color, LabToLch(oklabOf(linearOf(color))), form,
+                     [](TColor c) { return LabToLch(oklabAim(c)); });
 }
