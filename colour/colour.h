@@ -118,16 +118,3 @@ std::string ColorToRgbText(TColor color);
 /// "hsl(" hue ", " saturation "%, " lightness "%)" from ColorToHsl:
 /// "hsl(47, 100%, 50%)".
 std::string ColorToHslText(TColor color);
-
-/// The strict parser of a colour typed or pasted by the user; nothing on
-/// failure (never throws). After white space (space, tab, CR, LF) is trimmed
-/// from both ends, the whole text must be exactly one of:
-/// - "#RRGGBB" or "RRGGBB": six hexadecimal digits, either case;
-/// - "#RGB": three hexadecimal digits, each doubled ("#F80" is "#FF8800");
-/// - "rgb(r, g, b)": the letters "rgb" in any case, "(", three decimal
-///   integers 0 .. 255 of one to three digits separated by commas, ")";
-///   spaces and tabs may stand around each number, nowhere else;
-/// - a name of NamedColors in any ASCII letter case; the seven names that
-///   end in " *" are also accepted without it.
-/// Anything else, a NUL or a non-ASCII byte included, gives nothing.
-std::optional<TColor> ParseTypedColor(std::string_view text);

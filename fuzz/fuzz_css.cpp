@@ -7,6 +7,7 @@
 #include "colour.h"
 #include "csstext.h"
 #include "require.h"
+#include "typedcolour.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,11 @@
-// Fuzzes the parser of typed colours against a reference written here,
+// Fuzzes the chooser's first reader of typed colours, which the tests of
+// the CSS reader take as their reference, against a reference written here,
 // independently of the library: every input either gives nothing or exactly
 // the reference's colour, and every text the program itself shows for a
 // colour reads back as that colour.
 #include "colour.h"
 #include "require.h"
+#include "typedcolour.h"
 
 #include <cstddef>
 #include <cstdint>

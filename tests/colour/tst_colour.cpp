@@ -1,5 +1,6 @@
 #include "colour.h"
 #include "nearest.h"
+#include "typedcolour.h"
 
 #include <QColor>
 #include <QTest>

@@ -7,6 +7,7 @@
 #include "css.h"
 #include "csstext.h"
 #include "nearest.h"
+#include "typedcolour.h"
 
 #include <QTest>
 
