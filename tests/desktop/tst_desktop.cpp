@@ -161,7 +161,10 @@ void tst_Desktop::chooserUnderWindowManager()
         // openbox now and then quits at once on a fresh Xvfb: start it again.
         if (openbox.state() == QProcess::NotRunning)
             openbox.start();
-        return x.run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains(QStringLiteral("window id"));
+        // It names itself on the root early in its start, and lists the
+        // clients once it has taken in those already there.
+        return x.run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains(QStringLiteral("window id"))
+            && x.run(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST"}).contains(QStringLiteral("(WINDOW)"));
     };
     QTRY_VERIFY_WITH_TIMEOUT(managed(), 20000);
     program.start(QStringLiteral(TINTARO_EXE), QStringList());
