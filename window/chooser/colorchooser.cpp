@@ -171,6 +171,13 @@ void TColorChooser::createNumbers()
         connect(spin, &QSpinBox::valueChanged, this, &TColorChooser::editHsl);
 }
 
+TColorChooser::~TColorChooser()
+{
+    // Destroyed while shown, the typed field loses the focus on the way out:
+    // what it would submit then has no chooser left to go to.
+    m_typed->disconnect(this);
+}
+
 void TColorChooser::createTypedColor()
 {
     m_typed = new TTypedColorEdit(this);

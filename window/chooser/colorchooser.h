@@ -32,6 +32,7 @@ class TColorChooser : public QDialog
 
 public:
     explicit TColorChooser(const TChooseColorRequest &request);
+    ~TColorChooser() override;
 
     TColor color() const { return m_model.color(); }
     TCustomColors customColors() const { return m_custom; }

@@ -114,6 +114,7 @@ private slots:
     void typedColours_data();
     void typedColours();
     void okReadsTheTypedColourFirst();
+    void destroyedWhileTyping();
     void previewShowsNewAndOriginalColour();
     void fieldClickAtBlackShowsAColour();
     void screenPickButton();
@@ -581,6 +582,23 @@ void tst_Chooser::okReadsTheTypedColourFirst()
         press(chooser, "ok");
     });
     QCOMPARE(form.ColorDialog1->color(), MakeColor(255, 166, 0));
+}
+
+void tst_Chooser::destroyedWhileTyping()
+{
+    // Destroyed while shown with text typed, the field loses the focus on
+    // the way out; the sanitized build catches a read into the chooser then.
+    TChooseColorRequest request;
+    request.flags = TChooseColorRequest::RgbInit | TChooseColorRequest::FullOpen;
+    auto chooser = std::make_unique<TColorChooser>(request);
+    chooser->show();
+    QVERIFY(QTest::qWaitForWindowExposed(chooser.get()));
+    chooser->activateWindow();
+    QTRY_VERIFY(chooser->isActiveWindow());
+    auto *field = chooser->findChild<QLineEdit *>("typedColor");
+    typeInto(field, QStringLiteral("#FFC8"));
+    QCOMPARE(QApplication::focusWidget(), field);
+    chooser.reset();
 }
 
 void tst_Chooser::previewShowsNewAndOriginalColour()
