@@ -3,29 +3,11 @@
 // named alone, at the window's value-text size. What every program with text
 // pays (the font database, the Japanese font at one size) shows apart from
 // Tintaro's own.
+#include "designfamily.h"
 #include "firstpaint.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QLabel>
-
-namespace {
-
-QString windowFamily()
-{
-    const QStringList installed = QFontDatabase::families();
-    for (const QString &family : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")}) {
-        if (installed.contains(family))
-            return QStringLiteral("ＭＳ Ｐゴシック");
-    }
-    for (const QString &family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")}) {
-        if (installed.contains(family))
-            return family;
-    }
-    return QStringLiteral("sans-serif");
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -33,7 +15,7 @@ int main(int argc, char *argv[])
     quitAfterFirstPaint(application);
     QLabel window(QStringLiteral("あか みどり あお 16進数（HTML色）"));
     QFont font;
-    font.setFamilies({windowFamily()});
+    font.setFamilies({DesignFamily()});
     font.setPixelSize(19);
     window.setFont(font);
     window.resize(811, 565);
