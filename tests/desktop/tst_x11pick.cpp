@@ -304,22 +304,8 @@ void tst_X11Pick::waysOut()
 {
     QFETCH(QString, way);
     if (way == QLatin1String("window manager")) {
-        m_windowManager.setProcessEnvironment(m_session.environment());
-        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        QVERIFY(m_windowManager.waitForStarted(5000));
-        const auto managed = [this] {
-            // openbox now and then quits at once on a fresh Xvfb: start it again.
-            if (m_windowManager.state() == QProcess::NotRunning)
-                m_windowManager.start();
-            return m_session.run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
-                .contains(QStringLiteral("window id"));
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(managed(), 20000);
-        // openbox names itself on the root early in its start; a chooser
-        // shown right after was seen to stay unmapped for good. It is up
-        // once it has framed the chooser that was there before it came.
+        QVERIFY2(m_session.startWindowManager(m_windowManager), "openbox did not come up");
+        // The chooser that was there before it came, framed too.
         QTRY_VERIFY_WITH_TIMEOUT(m_chooser->frameGeometry().top() < m_chooser->geometry().top(), 15000);
         openChooser();  // framed from the start
         QTRY_VERIFY_WITH_TIMEOUT(m_chooser->frameGeometry().top() < m_chooser->geometry().top(), 15000);

@@ -209,6 +209,30 @@ public:
         return run(QStringLiteral("xdotool"), arguments, timeout);
     }
 
+    /// Starts openbox on this display; whether it is up within 20 s. It
+    /// names itself on the root early in its start and lists its clients
+    /// once it has taken in the windows already there: a window shown in
+    /// between was seen to stay unmapped. Now and then it quits at once on a
+    /// fresh Xvfb; it is started again then.
+    bool startWindowManager(QProcess &openbox) const
+    {
+        openbox.setProcessEnvironment(environment());
+        openbox.setStandardOutputFile(QProcess::nullDevice());
+        openbox.setStandardErrorFile(QProcess::nullDevice());
+        openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (!openbox.waitForStarted(5000))
+            return false;
+        return QTest::qWaitFor(
+            [&] {
+                if (openbox.state() == QProcess::NotRunning)
+                    openbox.start();
+                return run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
+                           .contains(QStringLiteral("window id"))
+                    && run(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST"}).contains(QStringLiteral("(WINDOW)"));
+            },
+            20000);
+    }
+
     /// The whole screen as it is now.
     QImage screenshot() const
     {

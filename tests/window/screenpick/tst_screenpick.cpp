@@ -210,11 +210,7 @@ void tst_ScreenPick::picksTheExactPixel()
     QFETCH(QPoint, mapPixel);
     QFETCH(QColor, expected);
     if (underOpenbox && m_windowManager.state() == QProcess::NotRunning) {
-        m_windowManager.setProcessEnvironment(m_session.environment());
-        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        m_windowManager.start(QStringLiteral("openbox"), QStringList());
-        QVERIFY(m_windowManager.waitForStarted(5000));
+        QVERIFY2(m_session.startWindowManager(m_windowManager), "openbox did not come up");
         QTRY_VERIFY_WITH_TIMEOUT(m_window.frameGeometry().top() < m_window.geometry().top(), 15000);
     }
 
