@@ -255,8 +255,10 @@ TVec3 RgbToHwb(const TRgb &rgb)
     return {hueOf(rgb, max, min), 100 * min, 100 * (1 - max)};
 }
 
-TVec3 RgbToOklab(const TRgb &rgb) { return XyzToOklab(LinearSrgbToXyz(each(rgb, SrgbToLinear))); }
-TRgb OklabToRgb(const TVec3 &oklab) { return each(XyzToLinearSrgb(OklabToXyz(oklab)), LinearToSrgb); }
+TVec3 LinearSrgbToOklab(const TVec3 &linear) { return XyzToOklab(LinearSrgbToXyz(linear)); }
+TVec3 OklabToLinearSrgb(const TVec3 &oklab) { return XyzToLinearSrgb(OklabToXyz(oklab)); }
+TVec3 RgbToOklab(const TRgb &rgb) { return LinearSrgbToOklab(each(rgb, SrgbToLinear)); }
+TRgb OklabToRgb(const TVec3 &oklab) { return each(OklabToLinearSrgb(oklab), LinearToSrgb); }
 TVec3 RgbToLab(const TRgb &rgb) { return XyzD50ToLab(XyzD65ToD50(LinearSrgbToXyz(each(rgb, SrgbToLinear)))); }
 TRgb LabToRgb(const TVec3 &lab) { return each(XyzToLinearSrgb(XyzD50ToD65(LabToXyzD50(lab))), LinearToSrgb); }
 
@@ -278,9 +280,8 @@ TMapped MapOklchToSrgb(const TVec3 &oklch)
     const double cosine = std::cos(radians);
     const double sine = std::sin(radians);
     const auto lab = [&](double chroma) { return TVec3{oklch.X, chroma * cosine, chroma * sine}; };
-    const auto linear = [](const TVec3 &oklab) { return XyzToLinearSrgb(OklabToXyz(oklab)); };
     const auto encoded = [](const TVec3 &rgb) { return each(rgb, LinearToSrgb); };
-    const TVec3 origin = linear(lab(oklch.Y));
+    const TVec3 origin = OklabToLinearSrgb(lab(oklch.Y));
     const TRgb encodedOrigin = encoded(origin);
     const bool outside = !inside(encodedOrigin, RoundingMargin);
     if (oklch.X >= 1)
@@ -292,7 +293,7 @@ TMapped MapOklchToSrgb(const TVec3 &oklch)
     constexpr double Jnd = 0.02;
     constexpr double Epsilon = 0.0001;
     TVec3 clipped = clip(origin);
-    double e = DeltaEOk(XyzToOklab(LinearSrgbToXyz(clipped)), lab(oklch.Y));
+    double e = DeltaEOk(LinearSrgbToOklab(clipped), lab(oklch.Y));
     if (e < Jnd)
         return {RgbToColor(encoded(clipped)), outside};
     double min = 0;
@@ -301,13 +302,13 @@ TMapped MapOklchToSrgb(const TVec3 &oklch)
     while (max - min > Epsilon) {
         const double chroma = (min + max) / 2;
         const TVec3 current = lab(chroma);
-        const TVec3 rgb = linear(current);
+        const TVec3 rgb = OklabToLinearSrgb(current);
         if (minInGamut && inside(rgb, 0)) {
             min = chroma;
             continue;
         }
         clipped = clip(rgb);
-        e = DeltaEOk(XyzToOklab(LinearSrgbToXyz(clipped)), current);
+        e = DeltaEOk(LinearSrgbToOklab(clipped), current);
         if (e < Jnd) {
             if (Jnd - e < Epsilon)
                 break;

@@ -58,6 +58,8 @@ TVec3 RgbToHsl(const TRgb &rgb);
 TVec3 RgbToHwb(const TRgb &rgb);
 
 /// Shortcuts through XYZ.
+TVec3 LinearSrgbToOklab(const TVec3 &linear);
+TVec3 OklabToLinearSrgb(const TVec3 &oklab);
 TVec3 RgbToOklab(const TRgb &rgb);
 TRgb OklabToRgb(const TVec3 &oklab);
 TVec3 RgbToLab(const TRgb &rgb);

@@ -343,7 +343,6 @@ TVec3 linearOf(TColor color)
 }
 
 TVec3 labOf(const TVec3 &linear) { return XyzD50ToLab(XyzD65ToD50(LinearSrgbToXyz(linear))); }
-TVec3 oklabOf(const TVec3 &linear) { return XyzToOklab(LinearSrgbToXyz(linear)); }
 
 // The second aim of a Lab or OKLab text: the colour moved, in linear light,
 // half of the way the engine's arithmetic would move it the other way, so
@@ -363,7 +362,7 @@ TVec3 labAim(TColor color)
 TVec3 oklabAim(TColor color)
 {
     const TVec3 linear = linearOf(color);
-    return oklabOf(between(linear, apply(engine().FromXyzD65, LinearSrgbToXyz(linear))));
+    return LinearSrgbToOklab(between(linear, apply(engine().FromXyzD65, LinearSrgbToXyz(linear))));
 }
 
 } // namespace
@@ -396,12 +395,12 @@ std::string ColorToCssLch(TColor color)
 std::string ColorToCssOklab(TColor color)
 {
     static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits};
-    return serialise(color, oklabOf(linearOf(color)), form, oklabAim);
+    return serialise(color, LinearSrgbToOklab(linearOf(color)), form, oklabAim);
 }
 
 std::string ColorToCssOklch(TColor color)
 {
     static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits};
-    return serialise(color, LabToLch(oklabOf(linearOf(color))), form,
+    return serialise(color, LabToLch(LinearSrgbToOklab(linearOf(color))), form,
                      [](TColor c) { return LabToLch(oklabAim(c)); });
 }
