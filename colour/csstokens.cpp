@@ -35,6 +35,60 @@ namespace {
 // yet small enough that no conversion overflows.
 constexpr double Huge = 1e9;
 
+// Name code points continue an identifier or a unit: letters, digits, "-",
+// "_" and every non-ASCII character (its UTF-8 bytes are all 0x80 or more).
+bool isNameCode(char c)
+{
+    return isLetter(c) || isDigit(c) || c == '-' || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool isNameStart(char c)
+{
+    return isLetter(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Whether an identifier starts at `at`: so "1-a" is 1 with the unit "-a",
+// but "1-2" is 1 and -2. Escapes are left out: no colour needs them, and a
+// text with one is refused.
+bool startsIdent(std::string_view text, std::size_t at)
+{
+    if (at >= text.size())
+        return false;
+    if (text[at] == '-')
+        return at + 1 < text.size() && (isNameStart(text[at + 1]) || text[at + 1] == '-');
+    return isNameStart(text[at]);
+}
+
+std::size_t identEnd(std::string_view text, std::size_t at)
+{
+    while (at < text.size() && isNameCode(text[at]))
+        ++at;
+    return at;
+}
+
+// The decimal exponent of a number's first significant digit, so that a
+// number beyond a double can be told small from large: 0.001 and 1e-3 are
+// -3, 1000 and 1e3 are 3. Saturates rather than overflowing.
+long long magnitude(std::string_view mantissa, std::string_view exponent)
+{
+    constexpr long long Limit = 1'000'000'000'000;
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::string_view whole = mantissa.substr(0, point);
+    const std::size_t lead = std::min(whole.find_first_not_of("+-0"), whole.size());
+    long long order = 0;
+    if (lead < whole.size()) {
+        order = static_cast<long long>(whole.size() - lead) - 1;
+    } else {
+        const std::string_view fraction = mantissa.substr(std::min(point + 1, mantissa.size()));
+        order = -static_cast<long long>(std::min(fraction.find_first_not_of('0'), fraction.size())) - 1;
+    }
+    long long power = 0;
+    for (char c : exponent)
+        if (isDigit(c))
+            power = std::min(power * 10 + (c - '0'), Limit);
+    return order + (!exponent.empty() && exponent.front() == '-' ? -power : power);
+}
+
 // One CSS number at `at`: sign, digits with an optional fraction, optional
 // exponent. Nothing when there is none there.
 std::optional<double> readNumber(std::string_view text, std::size_t &at)
@@ -53,18 +107,16 @@ std::optional<double> readNumber(std::string_view text, std::size_t &at)
     }
     if (digits == 0)
         return std::nullopt;
-    bool negativeExponent = false;
+    const std::size_t mantissaEnd = i;
     std::size_t e = i;
     if (e < text.size() && lower(text[e]) == 'e') {
         ++e;
         if (e < text.size() && (text[e] == '+' || text[e] == '-'))
-            negativeExponent = text[e++] == '-';
+            ++e;
         if (e < text.size() && isDigit(text[e])) {
             while (e < text.size() && isDigit(text[e]))
                 ++e;
             i = e;
-        } else {
-            negativeExponent = false;
         }
     }
     std::string_view number = text.substr(start, i - start);
@@ -73,10 +125,15 @@ std::optional<double> readNumber(std::string_view text, std::size_t &at)
         number.remove_prefix(1);
     double value = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error == std::errc::result_out_of_range)
-        value = negativeExponent ? 0 : Huge;
-    else if (error != std::errc() || end != number.data() + number.size())
+    if (error == std::errc::result_out_of_range) {
+        // Too small for a double is all but 0; too large is the largest
+        // value, which the cap below brings within reach of every clamp.
+        const std::string_view mantissa = text.substr(start, mantissaEnd - start);
+        const std::string_view exponent = i > mantissaEnd ? text.substr(mantissaEnd + 1, i - mantissaEnd - 1) : "";
+        value = magnitude(mantissa, exponent) < 0 ? 0 : Huge;
+    } else if (error != std::errc() || end != number.data() + number.size()) {
         return std::nullopt;
+    }
     at = i;
     value = std::min(value, Huge);
     return negative ? -value : value;
@@ -101,20 +158,19 @@ std::optional<TTokens> tokenize(std::string_view text)
                 if (!tokens.push_back({TToken::Percent, *number, {}}))
                     return std::nullopt;
                 ++at;
-            } else if (at < text.size() && isLetter(text[at])) {
+            } else if (startsIdent(text, at)) {
+                // A unit runs on as an identifier does: "deg100" is one unit.
                 const std::size_t start = at;
-                while (at < text.size() && isLetter(text[at]))
-                    ++at;
+                at = identEnd(text, at);
                 if (!tokens.push_back({TToken::Dimension, *number, text.substr(start, at - start)}))
                     return std::nullopt;
             } else {
                 if (!tokens.push_back({TToken::Number, *number, {}}))
                     return std::nullopt;
             }
-        } else if (isLetter(c) || c == '-') {
+        } else if (startsIdent(text, at)) {
             const std::size_t start = at;
-            while (at < text.size() && (isLetter(text[at]) || isDigit(text[at]) || text[at] == '-'))
-                ++at;
+            at = identEnd(text, at);
             if (!tokens.push_back({TToken::Ident, 0, text.substr(start, at - start)}))
                 return std::nullopt;
         } else {

@@ -211,6 +211,36 @@ void tst_Css::cssColor_data()
     row("rgb(+1, 1e0, 10e-1)", "#010101");
     row("rgb(99999999999999999999, 0, 0)", "#FF0000");
     row("rgb(1e999 0 0)", "#FF0000");
+    // A unit is an identifier: it runs on over letters, digits, "-", "_"
+    // and non-ASCII, so these are units no browser knows.
+    row("hsl(120deg100 50%)", "refused");
+    row("hwb(0deg0 0%)", "refused");
+    row("hsl(0.5deg-1 255)", "refused");
+    row("hsl(120deg_ 100% 50%)", "refused");
+    row("hsl(120deg\xC2\xB0 100% 50%)", "refused");
+    row("rgb(1-2 3)", "#010003");
+    row("lab(50 -20-20)", "= lab(50 -20 -20)");
+    row("lch(50 30 1e1deg)", "= lch(50 30 10)");
+    // Numbers beyond a double: too small is 0, too large the largest value,
+    // whichever the sign of the exponent.
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    const std::string vast = "1" + std::string(400, '0');
+    const auto beyond = [](const char *name, const std::string &text, const char *expected) {
+        QTest::newRow(name) << text << QString::fromUtf8(expected);
+    };
+    beyond("rgb(tiny 0 0)", "rgb(" + tiny + " 0 0)", "#000000");
+    beyond("lab(tiny 0 0)", "lab(" + tiny + " 0 0)", "#000000");
+    beyond("color(srgb tiny 0 0)", "color(srgb " + tiny + " 0 0)", "#000000");
+    beyond("rgb(255 0 0 / tiny)", "rgb(255 0 0 / " + tiny + ")", "transparent");
+    beyond("hsl(tiny 100% 50%)", "hsl(" + tiny + " 100% 50%)", "#FF0000");
+    beyond("rgb(-tiny 0 0)", "rgb(-" + tiny + " 0 0)", "#000000");
+    beyond("rgb(vast e-1 0 0)", "rgb(" + vast + "e-1 0 0)", "#FF0000");
+    beyond("rgb(-vast e-1 0 0)", "rgb(-" + vast + "e-1 0 0)", "#000000");
+    beyond("rgb(tiny e999 0 0)", "rgb(" + tiny + "e999 0 0)", "#FF0000");
+    beyond("rgb(vast e-390 0 0)", "rgb(" + vast + "e-390 0 0)", "#FF0000");
+    beyond("rgb(vast e-399 0 0)", "rgb(" + vast + "e-399 0 0)", "#0A0000");
+    beyond("rgb(1e-99999999999999999999 0 0)", "rgb(1e-99999999999999999999 0 0)", "#000000");
+    beyond("rgb(1e99999999999999999999 0 0)", "rgb(1e99999999999999999999 0 0)", "#FF0000");
     row("rgb(1 2 3 / 1)", "#010203");
     row("rgb(1 2 3 / 100%)", "#010203");
     row("rgb(1 2 3 / 0.999)", "transparent");
