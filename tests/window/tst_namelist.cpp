@@ -321,12 +321,18 @@ void tst_NameList::typeAhead()
     QCOMPARE(list->itemIndex(), rowOf("yellow"));
     QCOMPARE(clicks.count(), before + 1);
     QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // "y": still yellow
-    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // nothing typed: nothing changes
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // nothing typed: the first row
     QCOMPARE(list->searchPrefix(), QString());
-    QCOMPARE(list->itemIndex(), rowOf("yellow"));
-    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // nothing typed already: nor now
-    QCOMPARE(clicks.count(), before + 2);
-    QCOMPARE(TShown::of(form), settledOnRow(rowOf("yellow"), "yellow"));
+    QCOMPARE(clicks.count(), before + 3);
+    QCOMPARE(TShown::of(form), settledOnRow(0, "aliceblue"));
+    type("c", 600);  // cadetblue, then Backspace: the first row again
+    QCOMPARE(list->itemIndex(), rowOf("cadetblue"));
+    now += 10;
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);
+    QCOMPARE(TShown::of(form), settledOnRow(0, "aliceblue"));
+    QTest::keyClick(form->windowHandle(), Qt::Key_Backspace);  // nothing typed already: raised again
+    QCOMPARE(clicks.count(), before + 6);
+    QCOMPARE(TShown::of(form), settledOnRow(0, "aliceblue"));
 
     type("brass *", 50);  // the space and the asterisk are part of the name
     QCOMPARE(list->itemIndex(), rowOf("brass *"));

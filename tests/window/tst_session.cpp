@@ -132,8 +132,10 @@ private:
 
     void search()
     {
-        if (m_prefix.isEmpty())  // nothing typed: nothing to find
+        if (m_prefix.isEmpty()) {  // only after Backspace: back to the first row
+            pickRow(0);
             return;
+        }
         for (int row = 0; row < m_names.size(); ++row) {
             if (m_names[row].startsWith(m_prefix, Qt::CaseInsensitive)) {
                 pickRow(row);

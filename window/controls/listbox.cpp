@@ -343,9 +343,11 @@ void TListBox::typeAhead(const QString &text, bool backspace)
     const qint64 now = m_clock();
     if (backspace) {
         m_prefix.chop(1);
-        // With nothing typed there is nothing to look for.
+        // Taking back every letter, or one more, goes back to the top.
         if (m_prefix.isEmpty()) {
             m_lastKeyTime = now;
+            setItemIndex(0);
+            emit clickRaised();
             return;
         }
     } else {
