@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The page step equals the line step, so a trough click moves by one; a
@@ -69,6 +71,18 @@ std::vector<THeldMessage> heldMessages;
 // Qt's threads (the X11 event reader, D-Bus) may read it, and the program
 // writes no temporary file and starts no other program.
 constexpr char startTempFolder[] = "/dev/null";
+
+// A runtime folder that is not there, Qt would create; nothing of the
+// session (its bus, a Wayland socket) can be in it, so it is dropped before
+// Qt starts and Qt falls back to the temporary folder above, where nothing
+// can be made. Unset, for the same reason as TMPDIR stays set.
+void dropMissingRuntimeFolder()
+{
+    const QByteArray folder = qgetenv("XDG_RUNTIME_DIR");
+    struct stat status;
+    if (!folder.isEmpty() && (::stat(folder.constData(), &status) != 0 || !S_ISDIR(status.st_mode)))
+        qunsetenv("XDG_RUNTIME_DIR");
+}
 
 // The plugin named in Qt's note that it has no such platform plugin, if it
 // made one while it started.
@@ -131,6 +145,7 @@ int &startArguments(int argc, char **argv)
         qtArgv[0] = argv[0];
     previousHandler = qInstallMessageHandler(holdStartMessage);
     qputenv("TMPDIR", startTempFolder);
+    dropMissingRuntimeFolder();
     return qtArgc;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -35,15 +36,17 @@ private slots:
 
 void tst_NoFiles::scriptedSessionUnderStrace_data()
 {
-    QTest::addColumn<bool>("runtimeFolder");
-    QTest::newRow("XDG_RUNTIME_DIR set") << true;
+    QTest::addColumn<QString>("runtimeFolder");  // "set", "unset" or "missing"
+    QTest::newRow("XDG_RUNTIME_DIR set") << "set";
     // Qt would fall back to a folder of its own under the temporary folder.
-    QTest::newRow("XDG_RUNTIME_DIR unset") << false;
+    QTest::newRow("XDG_RUNTIME_DIR unset") << "unset";
+    // Qt would create a missing runtime folder whose parent exists.
+    QTest::newRow("XDG_RUNTIME_DIR missing") << "missing";
 }
 
 void tst_NoFiles::scriptedSessionUnderStrace()
 {
-    QFETCH(bool, runtimeFolder);
+    QFETCH(QString, runtimeFolder);
     TXSession x;
     QVERIFY2(x.isReady(), "Xvfb or the session bus did not start");
     const QString trace = x.home() + QStringLiteral("/../strace.log");
@@ -53,8 +56,11 @@ void tst_NoFiles::scriptedSessionUnderStrace()
     QProcess program;
     QProcessEnvironment env = x.environment();
     env.insert(QStringLiteral("TMPDIR"), temp);
-    if (!runtimeFolder)
+    const QString missing = x.home() + QStringLiteral("/../runtime-missing");
+    if (runtimeFolder == QLatin1String("unset"))
         env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    else if (runtimeFolder == QLatin1String("missing"))
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), missing);
     // In the sanitized build: the leak checker cannot run under ptrace (the
     // other tests check for leaks).
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
@@ -122,6 +128,7 @@ void tst_NoFiles::scriptedSessionUnderStrace()
                     offences << line;
         }
     }
+    QVERIFY2(!QFileInfo::exists(missing), "the missing runtime folder was created");
     QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     QVERIFY2(calls > 100, "strace recorded nothing");
     QVERIFY2(offences.isEmpty(), qPrintable(offences.join(QLatin1Char('\n'))));
