@@ -6,6 +6,7 @@ typed field and boxes refuse offsets outside their text and clamp values to
 the nearer end, and answer at once. Once the chooser is closed the main
 window acts again. Exits non-zero on the first mismatch.
 """
+import re
 import sys
 import time
 
@@ -92,6 +93,17 @@ check("pressing おわり", lambda: press(quit_button), lambda: True)
 if problems:
     fail("with the chooser open, the main window took: " + ", ".join(problems))
 print("main window: press, value, text, selection and row action refused")
+
+# The chooser's buttons and captions are named as they read, without the
+# access key that Alt reaches them by ("(A)"), as the fields are.
+for name in ("色の追加", "スポイト", "ヘルプ", "OK", "キャンセル"):
+    one(chooser, pyatspi.ROLE_PUSH_BUTTON, name)
+for name in ("基本色", "作成した色", "色相と彩度 (HSV)", "明るさ (HSV)", "赤", "色相", "HTML色"):
+    one(chooser, pyatspi.ROLE_LABEL, name)
+keyed = [n.name for n in walk(chooser) if re.search(r"\([A-Z]\)", n.name or "")]
+if keyed:
+    fail("named with the access key: " + ", ".join(keyed))
+print("chooser: buttons and captions named without their access keys")
 
 # The chooser's own typed field and boxes.
 typed = one(chooser, pyatspi.ROLE_TEXT, "HTML色")

@@ -22,6 +22,11 @@
 namespace {
 
 
+// A text as long as the longest the copy menus make, and what a line edit
+// takes around its text: its frame, its margins and the cursor.
+const QString LongTypedSample = QStringLiteral("color(display-p3 0.99999 0.99999 0.99999)");
+constexpr int TypedFieldFrame = 16;
+
 /// "赤(&R):" read aloud as "赤".
 QString plainCaption(const QString &caption)
 {
@@ -32,13 +37,25 @@ QString plainCaption(const QString &caption)
 }
 
 /// A caption beside a control: its access key moves to the control, and a
-/// screen reader reads it as the control's name.
+/// screen reader reads it, without the key, as the control's name and its own.
 QLabel *captionFor(QWidget *control, const QString &caption)
 {
     auto *label = new QLabel(caption, control->parentWidget());
     label->setBuddy(control);
+    label->setAccessibleName(plainCaption(caption));
     control->setAccessibleName(plainCaption(caption));
     return label;
+}
+
+/// A button that Enter in another control does not press, read aloud
+/// without its access key, as the captioned controls are.
+QPushButton *plainButton(const QString &caption, const char *name, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    button->setAccessibleName(plainCaption(caption));
+    return button;
 }
 
 } // namespace
@@ -184,14 +201,16 @@ void TColorChooser::createTypedColor()
     m_typed->setObjectName(QStringLiteral("typedColor"));
     m_typed->setToolTip(QStringLiteral("#RRGGBB、#RGB、rgb()、hsl()、hwb()、lab()、lch()、oklab()、oklch()、color() または色の名前"));
     m_typedLabel = captionFor(m_typed, QStringLiteral("HTML色(&T):"));
+    // Wide enough to show a pasted CSS text of about forty characters whole,
+    // the longest that the copy menus make among them.
+    m_typed->setMinimumWidth(m_typed->fontMetrics().horizontalAdvance(LongTypedSample) + TypedFieldFrame);
     m_typedError = new QLabel(this);
     m_typedError->setObjectName(QStringLiteral("typedColorError"));
-    // Room for the longest message from the start, so the dialog never grows.
-    int width = 0;
-    for (const std::string_view message : {ConvertErrorMessage, TransparentMessage, DigitsOnlyMessage,
-                                            GamutMappedMessage})
-        width = std::max(width, m_typedError->fontMetrics().horizontalAdvance(QString::fromUtf8(message)));
-    m_typedError->setMinimumWidth(width + 4);
+    // On a line of its own below the field, wrapping within the column, with
+    // room for two lines from the start, so the dialog never grows.
+    m_typedError->setWordWrap(true);
+    m_typedError->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_typedError->setMinimumHeight(2 * m_typedError->fontMetrics().lineSpacing());
     connect(m_typed, &TTypedColorEdit::submitted, this, &TColorChooser::applyTypedColor);
     connect(m_typed, &QLineEdit::textChanged, this, [this] {
         if (m_typedError->text().isEmpty())
@@ -239,14 +258,10 @@ void TColorChooser::createPreview()
 
 void TColorChooser::createButtons(unsigned flags)
 {
-    m_add = new QPushButton(QStringLiteral("色の追加(&A)"), this);
-    m_add->setObjectName(QStringLiteral("addCustomColor"));
-    m_add->setAutoDefault(false);
+    m_add = plainButton(QStringLiteral("色の追加(&A)"), "addCustomColor", this);
     connect(m_add, &QPushButton::clicked, this, &TColorChooser::addCustomColor);
 
-    m_pick = new QPushButton(QStringLiteral("スポイト(&P)"), this);
-    m_pick->setObjectName(QStringLiteral("pickFromScreen"));
-    m_pick->setAutoDefault(false);
+    m_pick = plainButton(QStringLiteral("スポイト(&P)"), "pickFromScreen", this);
     m_picker = new TScreenPicker(this);
     connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
     connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
@@ -273,8 +288,10 @@ void TColorChooser::createButtons(unsigned flags)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     if (flags & TChooseColorRequest::ShowHelp) {
         // No help topic is attached, so the button does nothing.
-        QPushButton *help = buttons->addButton(QStringLiteral("ヘルプ(&H)"), QDialogButtonBox::HelpRole);
+        const QString caption = QStringLiteral("ヘルプ(&H)");
+        QPushButton *help = buttons->addButton(caption, QDialogButtonBox::HelpRole);
         help->setObjectName(QStringLiteral("help"));
+        help->setAccessibleName(plainCaption(caption));
     }
 }
 
@@ -305,13 +322,13 @@ void TColorChooser::layOut(unsigned flags)
     full->addLayout(m_numbers, 3, 0, 1, 2);
     auto *typed = new QHBoxLayout;
     typed->addWidget(m_typedLabel);
-    typed->addWidget(m_typed);
-    typed->addWidget(m_typedError);
+    typed->addWidget(m_typed, 1);
     full->addLayout(typed, 4, 0, 1, 2);
+    full->addWidget(m_typedError, 5, 0, 1, 2);
     auto *pick = new QHBoxLayout;
     pick->addWidget(m_pick, 0, Qt::AlignTop);
     pick->addWidget(m_pickMessage, 1);
-    full->addLayout(pick, 5, 0, 1, 2);
+    full->addLayout(pick, 6, 0, 1, 2);
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addSpacing(12);
@@ -320,9 +337,7 @@ void TColorChooser::layOut(unsigned flags)
     layout->addLayout(columns);
     if (!(flags & TChooseColorRequest::FullOpen)) {
         fullPart->hide();
-        auto *define = new QPushButton(QStringLiteral("色の作成(&D) >>"), this);
-        define->setObjectName(QStringLiteral("defineCustomColors"));
-        define->setAutoDefault(false);
+        auto *define = plainButton(QStringLiteral("色の作成(&D) >>"), "defineCustomColors", this);
         define->setEnabled(!(flags & TChooseColorRequest::PreventFullOpen));
         connect(define, &QPushButton::clicked, this, [fullPart, define] {
             fullPart->show();

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
@@ -735,6 +736,30 @@ void tst_Chooser::windowManners()
         }
         for (const char *key : {"R", "G", "U", "A", "B", "T", "P", "H"})
             QVERIFY2(keys.contains(QLatin1String(key)), key);
+        // Buttons and captions are read aloud as they read, without the key.
+        for (QWidget *child : chooser.findChildren<QWidget *>()) {
+            if (!qobject_cast<QLabel *>(child) && !qobject_cast<QPushButton *>(child))
+                continue;
+            const QString name = QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name);
+            QVERIFY2(!name.contains(QRegularExpression(QStringLiteral("\\([A-Z]\\)"))), qPrintable(name));
+        }
+        // The typed field shows long pasted texts whole: the cursor moves
+        // over the whole text's width without scrolling it. The chooser
+        // still fits a 1280 x 1024 screen.
+        auto *field = chooser.findChild<QLineEdit *>("typedColor");
+        for (const QString &text : {QStringLiteral("color(display-p3 0.99999 0.99999 0.99999)"),
+                                   QStringLiteral("oklch(0.813544 0.245336 146.204676)"), QStringLiteral("#000000"),
+                                   QStringLiteral("oklab(0.798005 -0.208177 0.1504002)")}) {
+            const auto cursor = [field] { return field->inputMethodQuery(Qt::ImCursorRectangle).toRect(); };
+            field->setText(text);
+            field->setCursorPosition(0);
+            const int start = cursor().center().x();
+            field->setCursorPosition(int(text.size()));
+            QCOMPARE(cursor().center().x() - start, field->fontMetrics().horizontalAdvance(text));
+            QVERIFY(cursor().right() < field->width());
+        }
+        QVERIFY2(chooser.frameGeometry().width() <= 1280 && chooser.frameGeometry().height() <= 1024,
+                 qPrintable(QStringLiteral("%1 x %2").arg(chooser.frameGeometry().width()).arg(chooser.frameGeometry().height())));
         press(chooser, "cancel");
     });
 }
