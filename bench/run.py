@@ -5,7 +5,16 @@ Whole-process figures: Tintaro and two yardsticks, a bare Qt window (one
 QWidget, shown, painted once) and the same window showing one line of
 Japanese text in the family the window resolves to, all built with the same
 flags, are started in turn under one private Xvfb, the order rotated each
-round. Each is started by bench/mapwait, an X client that takes the time
+round. Each session is measured in full, with an Xvfb and a session bus of
+its own:
+  private  a bus that can start no service;
+  desktop  a bus on the standard session service folders, as a desktop
+           session has: the accessibility bus launcher, the desktop portal
+           and the rest of the machine's session services can be started
+           on demand. What they write goes to the session's own folder.
+Every run has an empty HOME and XDG_RUNTIME_DIR of its own, checked to be
+still empty afterwards (the programs write nothing). After the desktop
+session the bench names the services that the runs started on its bus. Each is started by bench/mapwait, an X client that takes the time
 just before the exec and again when the server reports the window mapped,
 as a user sees it appear; the program's first-paint hook prints the time
 once the window has been exposed and painted, then quits. Memory is the
@@ -15,14 +24,13 @@ pair.
 
 Instructions to the map request (xcb_map_window) and to the first paint
 (the hook's quit, teardown left out) come from one callgrind run of each
-program under the same Xvfb; they repeat to within about 0.1 M (the session
+program under each session; they repeat to within about 0.1 M (the session
 bus and the event reader thread do not always answer in the same order), so
 one run does.
 
 In-process figures come from bench_handlers (QBENCHMARK, offscreen).
 Usage: bench/run.py BUILD_DIR [RUNS]
 """
-import atexit
 import os
 import random
 import re
@@ -48,7 +56,7 @@ def start_xvfb():
     while os.path.exists("/tmp/.X%d-lock" % number) or "/tmp/.X11-unix/X%d\n" % number in taken:
         number = random.randrange(200, 30000)
     read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write), "-screen", "0", "1280x800x24",
+    server = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write), "-screen", "0", "1280x1024x24",
                                "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     # The server writes the number and the newline separately, and gives up
@@ -64,10 +72,18 @@ def start_xvfb():
     return server, display
 
 
-def start_bus(folder):
+SERVICES = {
+    # Nothing is started on demand.
+    "private": "",
+    # As the machine's own session configuration has them.
+    "desktop": "  <standard_session_servicedirs/>\n",
+}
+
+
+def start_bus(folder, session, display):
     """A session bus of the bench's own, as a desktop session has one; without
-    it libdbus would start one for each display and leave it running. Its
-    configuration names no service folder, so nothing is started on demand."""
+    it libdbus would start one for each display and leave it running. The
+    bus and whatever it starts see the session's display and folders only."""
     config = os.path.join(folder, "session.conf")
     with open(config, "w") as out:
         out.write("""<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -76,26 +92,68 @@ def start_bus(folder):
   <type>session</type>
   <listen>unix:dir=%s</listen>
   <auth>EXTERNAL</auth>
-  <policy context="default">
+%s  <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
     <allow own="*"/>
   </policy>
 </busconfig>
-""" % folder)
+""" % (folder, SERVICES[session]))
+    home = os.path.join(folder, "home")
+    os.makedirs(home, exist_ok=True)
+    env = {key: value for key, value in os.environ.items()
+           if key not in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY")}
+    env.update(HOME=home, XDG_RUNTIME_DIR=folder)
+    env.pop("DISPLAY", None)
+    if display:
+        env["DISPLAY"] = ":" + display
     bus = subprocess.Popen(["dbus-daemon", "--config-file=" + config, "--nofork", "--nopidfile", "--print-address=1"],
-                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=env)
     return bus, bus.stdout.readline().strip()
+
+
+def started_services(address):
+    """The well-known names on the bus other than the bus's own."""
+    names = subprocess.run(["dbus-send", "--bus=" + address, "--print-reply=literal", "--dest=org.freedesktop.DBus",
+                            "/org/freedesktop/DBus", "org.freedesktop.DBus.ListNames"],
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout.split()
+    return sorted(name for name in names if "." in name and not name.startswith(":")
+                  and name != "org.freedesktop.DBus")
+
+
+def stop(process):
+    process.terminate()
+    try:
+        process.wait(5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 class NoFirstPaint(Exception):
     pass
 
 
+def fresh_folders(env):
+    """The environment with an empty HOME and XDG_RUNTIME_DIR of the run's own."""
+    folders = [tempfile.mkdtemp(prefix="bench-home-"), tempfile.mkdtemp(prefix="bench-runtime-")]
+    return dict(env, HOME=folders[0], XDG_RUNTIME_DIR=folders[1]), folders
+
+
+def leave_folders(program, folders):
+    for folder in folders:
+        written = os.listdir(folder)
+        shutil.rmtree(folder, ignore_errors=True)
+        if written:
+            sys.exit("%s wrote %s into %s" % (program, ", ".join(written), folder))
+
+
 def one_run(program, env):
     """Exec to map and exec to first paint in ms, and the peak resident set in MiB."""
+    env, folders = fresh_folders(env)
     child = subprocess.run([os.path.join(build, "bench", "mapwait"), program], env=env, stdout=subprocess.PIPE,
                            stderr=subprocess.PIPE, text=True)
+    leave_folders(program, folders)
     figures = dict(re.findall(r"^(exec|map|first-paint|maxrss) (\d+)$", child.stdout, re.M))
     if child.returncode != 0 or len(figures) < 4:
         raise NoFirstPaint("%s did not map and paint its window (%r, status %d):\n%s"
@@ -110,9 +168,11 @@ def instructions(program, env, scratch):
     map request and to the first paint (the hook's quit; teardown left out)."""
     if not shutil.which("valgrind"):
         return None
+    env, folders = fresh_folders(env)
     log = subprocess.run(["valgrind", "--tool=callgrind", "--dump-before=xcb_map_window",
                           "--dump-before=QCoreApplication::quit*", "--callgrind-out-file=%s/callgrind.%%p" % scratch,
                           program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True).stderr
+    leave_folders(program, folders)
     pid = re.search(r"==(\d+)== Command:", log)
     if not pid or not re.search(r"==%s== Collected : (\d+)" % pid.group(1), log):
         sys.exit("callgrind could not run %s:\n%s" % (program, log))
@@ -128,48 +188,63 @@ def load():
         return table.read().split()[0]
 
 
-runtime = tempfile.mkdtemp()
 names = ("bare", "text", "tintaro")
 programs = {name: os.path.join(build, "bench", "startup_" + name) for name in names}
-figures = {name: {"map": [], "paint": [], "memory": []} for name in names}
-counts = {}
+sessions = ("private", "desktop")
+figures = {session: {name: {"map": [], "paint": [], "memory": []} for name in names} for session in sessions}
+counts = {session: {} for session in sessions}
+started = {}
 load_before = load()
-bus, bus_address = start_bus(runtime)
-atexit.register(bus.terminate)
-# Another Xvfb starting at the same moment on a shared machine can still take
-# the display number that ours was given; a new server gets a new number.
-for attempt in range(3):
-    server, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime,
-               DBUS_SESSION_BUS_ADDRESS=bus_address)
-    env.pop("QT_SCALE_FACTOR", None)
+
+
+def measure(session):
+    """All rounds and the instruction counts of one session, under its own
+    Xvfb and bus."""
+    scratch = tempfile.mkdtemp(prefix="bench-%s-" % session)
+    # Another Xvfb starting at the same moment on a shared machine can still
+    # take the display number that ours was given; a new server gets a new
+    # number.
+    for attempt in range(3):
+        server, display = start_xvfb()
+        bus, bus_address = start_bus(scratch, session, display)
+        env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb", DBUS_SESSION_BUS_ADDRESS=bus_address)
+        for key in ("QT_SCALE_FACTOR", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY"):
+            env.pop(key, None)
+        try:
+            for name in names:  # the font and library caches, once
+                one_run(programs[name], env)
+            break
+        except NoFirstPaint as error:
+            stop(bus)
+            stop(server)
+            if attempt == 2:
+                sys.exit(str(error))
     try:
-        for name in names:  # the font and library caches, once
-            one_run(programs[name], env)
-        break
-    except NoFirstPaint as error:
-        server.terminate()
-        server.wait()
-        if attempt == 2:
-            sys.exit(str(error))
-try:
-    for round in range(runs):
-        for name in names[round % 3:] + names[:round % 3]:
-            for figure, value in one_run(programs[name], env).items():
-                figures[name][figure].append(value)
-    for name in names:
-        counts[name] = instructions(programs[name], env, runtime)
-finally:
-    server.terminate()
-    server.wait()
+        for round in range(runs):
+            for name in names[round % 3:] + names[:round % 3]:
+                for figure, value in one_run(programs[name], env).items():
+                    figures[session][name][figure].append(value)
+        for name in names:
+            counts[session][name] = instructions(programs[name], env, scratch)
+        started[session] = started_services(bus_address)
+    finally:
+        # The bus first: what it started ends with it, or with the display.
+        stop(bus)
+        stop(server)
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+for session in sessions:
+    measure(session)
 load_after = load()
 
+runtime = tempfile.mkdtemp()
+bus, bus_address = start_bus(runtime, "private", None)
 handlers = subprocess.run([os.path.join(build, "bench", "bench_handlers"), "-maxwarnings", "0"],
                           env=dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
                                    DBUS_SESSION_BUS_ADDRESS=bus_address),
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True).stdout
-bus.terminate()
-bus.wait()
+stop(bus)
 shutil.rmtree(runtime, ignore_errors=True)
 results = dict(re.findall(r"RESULT : bench_Handlers::(\w+)\(\):\s+([\d.]+) msecs per iteration", handlers))
 infos = dict(re.findall(r"BENCH ([\w-]+) ([\d.]+) ms", handlers))
@@ -177,22 +252,31 @@ if len(results) < 3 or len(infos) < 6:
     sys.exit("bench_handlers failed:\n" + handlers)
 
 
-def pairwise(figure, yardstick):
-    """The median over rounds of Tintaro's figure divided by the yardstick's."""
-    return statistics.median(a / b for a, b in zip(figures["tintaro"][figure], figures[yardstick][figure]))
+def pairwise(session, figure, yardstick):
+    """The median over rounds of Tintaro's figure divided by the yardstick's,
+    with the middle half of the per-round ratios: on a loaded machine a time
+    ratio moves by more than a tenth from one run of the bench to the next."""
+    own = figures[session]
+    ratios = [a / b for a, b in zip(own["tintaro"][figure], own[yardstick][figure])]
+    quarters = statistics.quantiles(ratios, n=4)
+    return "%.3f x (%.2f to %.2f)" % (statistics.median(ratios), quarters[0], quarters[2])
 
 
 whole = []
-for figure, label, unit, target in (("map", "exec to the map of the window", "ms", "<= 1.10 x the text window"),
-                                    ("paint", "exec to the first paint", "ms", ""),
-                                    ("memory", "peak resident memory", "MiB", "<= 1.05 x the text window")):
-    whole.append((label + " (%s)" % unit, *("%.1f" % statistics.median(figures[name][figure]) for name in names),
-                  "%.3f x" % pairwise(figure, "text"), "%.3f x" % pairwise(figure, "bare"), target))
-if all(counts.values()):
-    for part, label in ((0, "instructions to the map request (M)"), (1, "instructions to the first paint (M)")):
-        whole.append((label, *("%.1f" % (counts[name][part] / 1e6) for name in names),
-                      "%.3f x" % (counts["tintaro"][part] / counts["text"][part]),
-                      "%.3f x" % (counts["tintaro"][part] / counts["bare"][part]), ""))
+for session in sessions:
+    own = figures[session]
+    for figure, label, unit, target in (("map", "exec to the map of the window", "ms", "<= 1.10 x the text window"),
+                                        ("paint", "exec to the first paint", "ms", ""),
+                                        ("memory", "peak resident memory", "MiB", "<= 1.05 x the text window")):
+        whole.append(("%s: %s (%s)" % (session, label, unit),
+                      *("%.1f" % statistics.median(own[name][figure]) for name in names),
+                      pairwise(session, figure, "text"), pairwise(session, figure, "bare"), target))
+    count = counts[session]
+    if all(count.values()):
+        for part, label in ((0, "instructions to the map request (M)"), (1, "instructions to the first paint (M)")):
+            whole.append(("%s: %s" % (session, label), *("%.1f" % (count[name][part] / 1e6) for name in names),
+                          "%.3f x" % (count["tintaro"][part] / count["text"][part]),
+                          "%.3f x" % (count["tintaro"][part] / count["bare"][part]), ""))
 rows = [
     ("slider change / pick (ScrollBar1Change / a row selected + ListBox1Click)",
      "%.1f us / %.1f us" % (float(results["sliderChange"]) * 1000, float(results["pick"]) * 1000),
@@ -210,8 +294,10 @@ rows = [
     ("one set of copy texts (the CSS forms and the passing colours)",
      "%.2f us" % (float(results["copyTexts"]) * 1000), "<= 20 us"),
 ]
-print("%d interleaved rounds of bare, text, Tintaro (load average %s before, %s after); medians, and ratios as "
-      "medians of per-round ratios; instructions from one callgrind run each\n" % (runs, load_before, load_after))
+print("%d interleaved rounds of bare, text, Tintaro in each session (load average %s before, %s after); medians, "
+      "and ratios as medians of per-round ratios (their middle half in brackets); instructions from one callgrind run each" % (runs, load_before,
+                                                                                          load_after))
+print("services the desktop session's runs started: %s\n" % (", ".join(started["desktop"]) or "none"))
 print("| figure | bare | text | Tintaro | Tintaro / text | Tintaro / bare | target |")
 print("|---|---:|---:|---:|---:|---:|---|")
 for row in whole:
