@@ -71,9 +71,6 @@ fuzz: build-sanitized
 	rm -rf $(ASAN_BUILD)/fuzz/corpus && mkdir -p $(ASAN_BUILD)/fuzz/corpus
 	$(ASAN_BUILD)/fuzz/fuzz_colour -max_total_time=60 -print_final_stats=1 \
 	    -dict=fuzz/colour.dict $(ASAN_BUILD)/fuzz/corpus fuzz/corpus
-	rm -rf $(ASAN_BUILD)/fuzz/corpus_typed && mkdir -p $(ASAN_BUILD)/fuzz/corpus_typed
-	$(ASAN_BUILD)/fuzz/fuzz_typed -max_total_time=60 -print_final_stats=1 \
-	    -dict=fuzz/typed.dict $(ASAN_BUILD)/fuzz/corpus_typed fuzz/corpus_typed
 	rm -rf $(ASAN_BUILD)/fuzz/corpus_css && mkdir -p $(ASAN_BUILD)/fuzz/corpus_css
 	$(ASAN_BUILD)/fuzz/fuzz_css -max_total_time=60 -print_final_stats=1 \
 	    -dict=fuzz/css.dict $(ASAN_BUILD)/fuzz/corpus_css fuzz/corpus_css
