@@ -8,9 +8,10 @@ namespace {
 
 using Fault = TPortalReplyColor::Fault;
 
-/// One component from the portal, 0.0 .. 1.0, to 0 .. 255: c x 255 is n for
-/// a component n / 255 and n + 0.5 for (n + 0.5) / 255 (both exact in
-/// doubles), so rounding half up gives n and n + 1.
+/// One component from the portal, 0.0 .. 1.0, to 0 .. 255. Neither n / 255
+/// nor (n + 0.5) / 255 is exact in a double, but multiplied by 255 each
+/// comes back to exactly n and n + 0.5, for every n from 0 to 255,
+/// so rounding half up gives n and n + 1.
 Fault component(double value, int &result)
 {
     if (!std::isfinite(value))
