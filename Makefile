@@ -10,7 +10,7 @@ STRICT     = -DTINTARO_WERROR=ON -DTINTARO_QT_TRANSLATIONS=ON
 
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
            fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
-           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston qt6-wayland openbox libxcb1-dev \
+           desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n \
            x11-utils x11-xserver-utils locales libxcb-randr0-dev xdg-desktop-portal xdg-desktop-portal-gnome \
            python3-dbusmock wmctrl nodejs npm chromium python3-gi gir1.2-glib-2.0
