@@ -59,23 +59,28 @@ std::optional<TColor> NearestPassingAA(TColor background, TColor text)
     if (passes(background))
         return std::nullopt;
     const TVec3 oklch = LabToLch(RgbToOklab(ColorToRgb(background)));
-    // Lighter text needs a darker colour and darker text a lighter one; the
-    // far end (black or white) always passes.
-    // Equal luminances: text lighter than the grey that has equal contrast
-    // with black and white, sqrt(1.05 x 0.05) - 0.05, wants a darker colour.
-    const double textLuminance = RelativeLuminance(text);
-    const double backgroundLuminance = RelativeLuminance(background);
-    const bool darker = textLuminance > backgroundLuminance
-        || (textLuminance == backgroundLuminance && textLuminance > std::sqrt(1.05 * 0.05) - 0.05);
     const auto at = [&](double l) { return MapOklchToSrgb({l, oklch.Y, oklch.Z}).Color; };
-    double failing = oklch.X;
-    double passing = darker ? 0.0 : 1.0;
-    // To a hundred-thousandth of lightness: a ten-thousandth can stop a
-    // step of 8-bit colour short (navy under black text, #3C6EE4 for
-    // #3B6EE4).
-    while (std::abs(passing - failing) > 1e-5) {
-        const double middle = (passing + failing) / 2;
-        (passes(at(middle)) ? passing : failing) = middle;
+    // Toward black and toward white: a direction whose far end fails holds
+    // no passing colour (under white or black text one of them always
+    // does; under a text of middle luminance perhaps neither). Of two,
+    // the smaller change of lightness.
+    std::optional<double> nearest;
+    for (const double end : {0.0, 1.0}) {
+        if (!passes(at(end)))
+            continue;
+        double failing = oklch.X;
+        double passing = end;
+        // To a hundred-thousandth of lightness: a ten-thousandth can stop a
+        // step of 8-bit colour short (navy under black text, #3C6EE4 for
+        // #3B6EE4).
+        while (std::abs(passing - failing) > 1e-5) {
+            const double middle = (passing + failing) / 2;
+            (passes(at(middle)) ? passing : failing) = middle;
+        }
+        if (!nearest || std::abs(passing - oklch.X) < std::abs(*nearest - oklch.X))
+            nearest = passing;
     }
-    return at(passing);
+    if (!nearest)
+        return std::nullopt;
+    return at(*nearest);
 }

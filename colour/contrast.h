@@ -33,5 +33,7 @@ double ApcaContrast(TColor text, TColor background);
 /// The colour nearest to `background` that passes AA (4.5) under `text`:
 /// the same OKLCH hue and chroma (reduced by gamut mapping only where sRGB
 /// has no such colour), the OKLCH lightness moved as little as possible.
-/// Nothing when the background already passes.
+/// Nothing when the background already passes, or when no colour of that
+/// hue and chroma does (under a text of middle luminance, neither the dark
+/// nor the light end may reach 4.5).
 std::optional<TColor> NearestPassingAA(TColor background, TColor text);
