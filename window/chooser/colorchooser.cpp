@@ -1,11 +1,13 @@
 #include "colorchooser.h"
 
 #include "basiccolors.h"
+#include "captions.h"
 #include "colorfield.h"
 #include "colorgrid.h"
 #include "csstext.h"
 #include "nearest.h"
 #include "numberbox.h"
+#include "pairpanel.h"
 #include "placement.h"
 #include "screenpicker.h"
 #include "typedcoloredit.h"
@@ -27,42 +29,11 @@
 
 namespace {
 
-
 // A text as long as the longest the copy menus make, and what a line edit
 // takes around its text: its frame, its margins and the cursor.
 const QString LongTypedSample = QStringLiteral("color(display-p3 0.99999 0.99999 0.99999)");
 constexpr int TypedFieldFrame = 16;
 
-/// "赤(&R):" read aloud as "赤".
-QString plainCaption(const QString &caption)
-{
-    QString plain = caption.left(caption.indexOf(QLatin1String("(&")));
-    if (plain.endsWith(QLatin1Char(':')))
-        plain.chop(1);
-    return plain;
-}
-
-/// A caption beside a control: its access key moves to the control, and a
-/// screen reader reads it, without the key, as the control's name and its own.
-QLabel *captionFor(QWidget *control, const QString &caption)
-{
-    auto *label = new QLabel(caption, control->parentWidget());
-    label->setBuddy(control);
-    label->setAccessibleName(plainCaption(caption));
-    control->setAccessibleName(plainCaption(caption));
-    return label;
-}
-
-/// A button that Enter in another control does not press, read aloud
-/// without its access key, as the captioned controls are.
-QPushButton *plainButton(const QString &caption, const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    button->setAccessibleName(plainCaption(caption));
-    return button;
-}
 
 } // namespace
 
@@ -85,6 +56,7 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
     createNumbers();
     createTypedColor();
     createPreview();
+    createPairPanel();
     createButtons(request.flags);
     layOut(request.flags);
 
@@ -111,7 +83,7 @@ void TColorChooser::createBasicColors()
         m_basic->cell(cell)->setColor(color, name ? ToHtmlText(color) + QLatin1Char(' ') + QString::fromUtf8(*name)
                                                    : ToHtmlText(color));
     }
-    m_basicLabel = captionFor(m_basic, QStringLiteral("基本色(&B):"));
+    m_basicLabel = CaptionFor(m_basic, QStringLiteral("基本色(&B):"));
     connect(m_basic, &TColorGrid::picked, this,
             [this](int cell) { setColor(BasicColor(cell)); });
 }
@@ -126,7 +98,7 @@ void TColorChooser::createCustomColors()
         const TColor color = m_custom[std::size_t(slot)];
         cell->setColor(color, color < 0 ? QStringLiteral("空き") : ToHtmlText(color));
     }
-    m_customLabel = captionFor(m_customGrid, QStringLiteral("作成した色(&C):"));
+    m_customLabel = CaptionFor(m_customGrid, QStringLiteral("作成した色(&C):"));
     connect(m_customGrid, &TColorGrid::picked, this, &TColorChooser::pickCustomSlot);
 
     // Added colours fill the empty slots first; the checked slot takes the next.
@@ -141,10 +113,10 @@ void TColorChooser::createColorField()
     m_field->setObjectName(QStringLiteral("hueSaturationField"));
     // The field and the bar are HSV's saturation and value, the boxes HSL's
     // saturation and lightness: each caption says which.
-    m_fieldLabel = captionFor(m_field, QStringLiteral("色相と彩度 (HSV)(&F):"));
+    m_fieldLabel = CaptionFor(m_field, QStringLiteral("色相と彩度 (HSV)(&F):"));
     m_brightness = new TBrightnessBar(this);
     m_brightness->setObjectName(QStringLiteral("brightnessBar"));
-    m_brightnessLabel = captionFor(m_brightness, QStringLiteral("明るさ (HSV)(&V)"));
+    m_brightnessLabel = CaptionFor(m_brightness, QStringLiteral("明るさ (HSV)(&V)"));
     connect(m_field, &THueSaturationField::picked, this, [this](int hue, int saturation) {
         m_model.pickHueSaturation(hue, saturation);
         refresh();
@@ -182,7 +154,7 @@ void TColorChooser::createNumbers()
     };
     for (int i = 0; i < 6; ++i) {
         const auto &[spin, caption] = boxes[i];
-        m_numbers->addWidget(captionFor(spin, caption), i / 2, (i % 2) * 2);
+        m_numbers->addWidget(CaptionFor(spin, caption), i / 2, (i % 2) * 2);
         m_numbers->addWidget(spin, i / 2, (i % 2) * 2 + 1);
     }
     for (QSpinBox *spin : {m_red, m_green, m_blue})
@@ -206,7 +178,7 @@ void TColorChooser::createTypedColor()
     m_typed = new TTypedColorEdit(this);
     m_typed->setObjectName(QStringLiteral("typedColor"));
     m_typed->setToolTip(QStringLiteral("#RRGGBB、#RGB、rgb()、hsl()、hwb()、lab()、lch()、oklab()、oklch()、color() または色の名前"));
-    m_typedLabel = captionFor(m_typed, QStringLiteral("HTML色(&T):"));
+    m_typedLabel = CaptionFor(m_typed, QStringLiteral("HTML色(&T):"));
     // Wide enough to show a pasted CSS text of about forty characters whole,
     // the longest that the copy menus make among them.
     m_typed->setMinimumWidth(m_typed->fontMetrics().horizontalAdvance(LongTypedSample) + TypedFieldFrame);
@@ -262,12 +234,23 @@ void TColorChooser::createPreview()
     layout->setColumnStretch(2, 1);
 }
 
+void TColorChooser::createPairPanel()
+{
+    m_pair = new TPairPanel(this);
+    m_pair->setObjectName(QStringLiteral("pairPanel"));
+    connect(m_pair, &TPairPanel::textWanted, this, &TColorChooser::setColor);
+}
+
+TColor TColorChooser::background() const { return m_pair->background(); }
+
+void TColorChooser::setBackground(TColor color) { m_pair->setBackground(color); }
+
 void TColorChooser::createButtons(unsigned flags)
 {
-    m_add = plainButton(QStringLiteral("色の追加(&A)"), "addCustomColor", this);
+    m_add = PlainButton(QStringLiteral("色の追加(&A)"), "addCustomColor", this);
     connect(m_add, &QPushButton::clicked, this, &TColorChooser::addCustomColor);
 
-    m_pick = plainButton(QStringLiteral("スポイト(&P)"), "pickFromScreen", this);
+    m_pick = PlainButton(QStringLiteral("スポイト(&P)"), "pickFromScreen", this);
     m_picker = new TScreenPicker(this);
     connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
     connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
@@ -297,7 +280,7 @@ void TColorChooser::createButtons(unsigned flags)
         const QString caption = QStringLiteral("ヘルプ(&H)");
         QPushButton *help = buttons->addButton(caption, QDialogButtonBox::HelpRole);
         help->setObjectName(QStringLiteral("help"));
-        help->setAccessibleName(plainCaption(caption));
+        help->setAccessibleName(PlainCaption(caption));
     }
 }
 
@@ -305,11 +288,13 @@ void TColorChooser::layOut(unsigned flags)
 {
     auto *left = new QVBoxLayout;
     left->addWidget(m_basicLabel);
-    left->addWidget(m_basic);
+    left->addWidget(m_basic, 0, Qt::AlignLeft);
     left->addSpacing(8);
     left->addWidget(m_customLabel);
-    left->addWidget(m_customGrid);
+    left->addWidget(m_customGrid, 0, Qt::AlignLeft);
     left->addWidget(m_add);
+    left->addSpacing(8);
+    left->addWidget(m_pair);
     left->addStretch();
 
     // The field, the bar and the numbers are the "full open" part; without
@@ -338,12 +323,12 @@ void TColorChooser::layOut(unsigned flags)
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addSpacing(12);
-    columns->addWidget(fullPart);
+    columns->addWidget(fullPart, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     if (!(flags & TChooseColorRequest::FullOpen)) {
         fullPart->hide();
-        auto *define = plainButton(QStringLiteral("色の作成(&D) >>"), "defineCustomColors", this);
+        auto *define = PlainButton(QStringLiteral("色の作成(&D) >>"), "defineCustomColors", this);
         define->setEnabled(!(flags & TChooseColorRequest::PreventFullOpen));
         connect(define, &QPushButton::clicked, this, [fullPart, define] {
             fullPart->show();
@@ -356,9 +341,10 @@ void TColorChooser::layOut(unsigned flags)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // The left column first, then the boxes row by row as they stand.
-    QWidget *const order[] = {m_customGrid->cell(CustomColorCount - 1), m_add, m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue,
-                              m_typed, m_pick};
-    for (std::size_t i = 1; i < std::size(order); ++i)
+    QList<QWidget *> order = {m_customGrid->cell(CustomColorCount - 1), m_add};
+    order += m_pair->tabStops();
+    order += {m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue, m_typed, m_pick};
+    for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
 
@@ -485,6 +471,7 @@ void TColorChooser::refresh()
         m_typed->setText(ToHtmlText(color));
 
     m_nearest->setText(QString::fromStdString(NameText(color).Text));
+    m_pair->setTextColor(color);
     showPickMessage(QString());
 }
 

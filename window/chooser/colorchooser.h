@@ -21,6 +21,7 @@ class QPushButton;
 class QSpinBox;
 class TBrightnessBar;
 class TColorGrid;
+class TPairPanel;
 class THueSaturationField;
 class TScreenPicker;
 class TTypedColorEdit;
@@ -40,6 +41,10 @@ public:
     /// Sets the current colour as if the user had chosen it.
     void setColor(TColor color);
 
+    /// The background the new colour is shown on as text; white unless set.
+    TColor background() const;
+    void setBackground(TColor color);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -53,6 +58,7 @@ private:
     void createNumbers();
     void createTypedColor();
     void createPreview();
+    void createPairPanel();
     void createButtons(unsigned flags);
     void layOut(unsigned flags);
 
@@ -103,6 +109,7 @@ private:
     QFrame *m_originalPreview = nullptr;
     QLabel *m_nearest = nullptr;
     QWidget *m_previewBox = nullptr;
+    TPairPanel *m_pair = nullptr;
     QPushButton *m_add = nullptr;
     QPushButton *m_pick = nullptr;
     QLabel *m_pickMessage = nullptr;

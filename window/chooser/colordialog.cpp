@@ -52,8 +52,11 @@ bool TColorDialog::execute(QWidget *owner)
     const QPointer<QWidget> active = QApplication::activeWindow();
     const QPointer<QWidget> focus = QApplication::focusWidget();
     TColorChooser chooser(request(owner));
+    chooser.setBackground(m_background);
     const bool confirmed = chooser.exec() == QDialog::Accepted;
     chooser.hide();
+    // The page's background outlives a Cancel, which refuses a text colour.
+    m_background = chooser.background();
     if (active)
         active->activateWindow();
     if (focus)

@@ -43,6 +43,10 @@ public:
     /// The request for the next opening; a slot with no colour is -1.
     TChooseColorRequest request(QWidget *owner) const;
 
+    /// The background the chooser shows its new colour on as text: white at
+    /// start, then whatever the user left there, after OK or Cancel alike.
+    TColor background() const { return m_background; }
+
     /// Opens the chooser modally over owner. On OK stores the colour and the
     /// slots and returns true; on Cancel changes nothing and returns false.
     bool execute(QWidget *owner);
@@ -52,6 +56,7 @@ private:
     Options m_options;
     TCustomColors m_customColors = EmptyCustomColors;
     bool m_customColorsStored = false;
+    TColor m_background = MakeColor(255, 255, 255);
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TColorDialog::Options)

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,6 +118,7 @@ private slots:
     void okReadsTheTypedColourFirst();
     void destroyedWhileTyping();
     void previewShowsNewAndOriginalColour();
+    void textOnBackground();
     void fieldClickAtBlackShowsAColour();
     void screenPickButton();
     void windowManners();
@@ -622,6 +624,85 @@ void tst_Chooser::previewShowsNewAndOriginalColour()
         QCOMPARE(original->accessibleDescription(), QStringLiteral("#FFA500"));
         // #FFC800 lies 5.0 from gold (#FFD700) by CIEDE2000.
         QCOMPARE(nearest->text(), QStringLiteral("近い色 gold (ΔE 5.0)"));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::textOnBackground()
+{
+    // The sample's colours, read from its pixels: the background at a
+    // corner inside the frame, and whether any pixel is the text colour.
+    const auto sampleShows = [](TColorChooser &chooser, QColor text, QColor background) {
+        const QImage image = chooser.findChild<QFrame *>("pairSample")->grab().toImage();
+        if (image.pixelColor(4, 4) != background)
+            return false;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == text)
+                    return true;
+        return false;
+    };
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        auto *figures = chooser.findChild<QLabel *>("pairFigures");
+        auto *sample = chooser.findChild<QFrame *>("pairSample");
+        auto *nearestText = chooser.findChild<QPushButton *>("nearestText");
+        auto *nearestBackground = chooser.findChild<QPushButton *>("nearestBackground");
+        // #777777 on white is 4.478: cut to 4.47, failing AA, passing large
+        // text's AA and 3:1 for borders; the nearest grey that passes is
+        // #767676 (4.542). APCA Lc of #777777 on white is 71.1 (colorjs.io).
+        typeColor(chooser, 0x77, 0x77, 0x77);
+        QCOMPARE(figures->text(), QStringLiteral("4.47:1 · AA 不合格 · AAA 不合格\n大きな文字 AA 合格 · AAA 不合格\n"
+                                                 "図形・枠 3:1 合格 · APCA Lc 71.1"));
+        QVERIFY(sample->accessibleDescription().startsWith(QStringLiteral("文字 #777777、背景 #FFFFFF。4.47:1 · AA 不合格")));
+        QVERIFY(sampleShows(chooser, QColor(0x77, 0x77, 0x77), Qt::white));
+        QVERIFY(nearestText->isVisible() && nearestBackground->isVisible());
+        QCOMPARE(nearestText->accessibleName(), QStringLiteral("AA を満たす文字色 #767676 に"));
+        // An access key clicks its button a moment later, as a click would look.
+        QTest::keyClick(&chooser, Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(spinValues(chooser), QList<int>({0x76, 0x76, 0x76}));
+        QVERIFY(figures->text().startsWith(QStringLiteral("4.54:1 · AA 合格")));
+        QVERIFY(!nearestText->isVisible() && !nearestBackground->isVisible());
+
+        // The new colour becomes the background (Alt+K); swapped (Alt+W),
+        // the text is white again on #767676.
+        QTest::keyClick(&chooser, Qt::Key_K, Qt::AltModifier);
+        QTRY_VERIFY(sampleShows(chooser, QColor(0x76, 0x76, 0x76), QColor(0x76, 0x76, 0x76)));
+        typeColor(chooser, 255, 0, 0);
+        QVERIFY(sampleShows(chooser, Qt::red, QColor(0x76, 0x76, 0x76)));
+        QTest::keyClick(&chooser, Qt::Key_W, Qt::AltModifier);
+        QTRY_COMPARE(spinValues(chooser), QList<int>({0x76, 0x76, 0x76}));
+        QVERIFY(sampleShows(chooser, QColor(0x76, 0x76, 0x76), Qt::red));
+
+        // Red text on blue as with protanopia: colorspacious's sRGB1+CVD at
+        // severity 100 gives #6D5F00 and #0059FF.
+        typeColor(chooser, 0, 0, 255);
+        QTest::keyClick(&chooser, Qt::Key_K, Qt::AltModifier);
+        QTRY_VERIFY(sampleShows(chooser, Qt::blue, Qt::blue));
+        typeColor(chooser, 255, 0, 0);
+        auto *vision = chooser.findChild<QComboBox *>("vision");
+        auto *severity = chooser.findChild<QSpinBox *>("severity");
+        QVERIFY(!severity->isEnabled());
+        vision->setFocus();
+        vision->setCurrentIndex(1);
+        QCOMPARE(vision->currentText(), QStringLiteral("1型2色覚（P型）"));
+        QVERIFY(sampleShows(chooser, QColor(0x6D, 0x5F, 0x00), QColor(0x00, 0x59, 0xFF)));
+        QVERIFY(sample->accessibleDescription().startsWith(
+            QStringLiteral("文字 #FF0000、背景 #0000FF（1型2色覚（P型）では文字 #6D5F00、背景 #0059FF）。")));
+        vision->setCurrentIndex(5);  // protanomaly: at 100 % the same as protanopia
+        QVERIFY(severity->isEnabled());
+        severity->setValue(100);
+        QVERIFY(sampleShows(chooser, QColor(0x6D, 0x5F, 0x00), QColor(0x00, 0x59, 0xFF)));
+        severity->setValue(0);
+        QVERIFY(sampleShows(chooser, Qt::red, Qt::blue));
+        vision->setCurrentIndex(0);
+        press(chooser, "cancel");
+    });
+    // The background outlives a Cancel and a new opening.
+    QCOMPARE(form.ColorDialog1->background(), MakeColor(0, 0, 255));
+    withChooser(form, [&](TColorChooser &chooser) {
+        QVERIFY(chooser.findChild<QFrame *>("pairSample")->accessibleDescription().startsWith(
+            QStringLiteral("文字 #000000、背景 #0000FF")));
         press(chooser, "cancel");
     });
 }
