@@ -10,10 +10,13 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -689,6 +692,25 @@ void tst_Chooser::textOnBackground()
         QVERIFY(sampleShows(chooser, QColor(0x6D, 0x5F, 0x00), QColor(0x00, 0x59, 0xFF)));
         QVERIFY(sample->accessibleDescription().startsWith(
             QStringLiteral("文字 #FF0000、背景 #0000FF（1型2色覚（P型）では文字 #6D5F00、背景 #0059FF）。")));
+        // The context menu copies the pair in each form, and the colours
+        // as seen.
+        QStringList items;
+        QTimer::singleShot(0, sample, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction *item : menu->actions())
+                if (!item->isSeparator())
+                    items << item->text();
+            menu->actions().value(1)->trigger();
+            menu->close();
+        });
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(4, 4), sample->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(sample, &request);
+        QCOMPARE(items.size(), 10);
+        QCOMPARE(items.first(), QStringLiteral("color: #FF0000; background-color: #0000FF;をコピー(&H)"));
+        QCOMPARE(items.last(), QStringLiteral("#0059FF（1型2色覚（P型）の背景）をコピー(&G)"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("color: rgb(255, 0, 0); background-color: rgb(0, 0, 255);"));
         vision->setCurrentIndex(5);  // protanomaly: at 100 % the same as protanopia
         QVERIFY(severity->isEnabled());
         severity->setValue(100);
