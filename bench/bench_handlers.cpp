@@ -2,15 +2,18 @@
 // sliders, a 256-position drag painted on the offscreen platform, the name
 // list scrolled from top to bottom a line at a time, the time from
 // "ダイアログ" until the chooser is on screen, one nearest named colour
-// lookup, one swatch description and one set of copy texts. QBENCHMARK's -callgrind option gives instruction counts for the
-// first two.
+// lookup, one swatch description, one set of copy texts and one change of
+// the chooser's text colour on its background. QBENCHMARK's -callgrind
+// option gives instruction counts for the first two.
 #include "Unit1.h"
 #include "application.h"
 #include "controls.h"
 #include "listbox.h"
 #include "nearest.h"
+#include "pairpanel.h"
 #include "swatch.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTest>
@@ -35,6 +38,7 @@ private slots:
     void nearestName();
     void description();
     void copyTexts();
+    void pairChange();
 
 private:
     std::unique_ptr<TForm1> m_form;
@@ -175,6 +179,22 @@ void bench_Handlers::copyTexts()
         sum += CopyTexts(TColor(value)).size();
     }
     QVERIFY(sum > 0);
+}
+
+void bench_Handlers::pairChange()
+{
+    // The chooser's sample of text on a background: a new text colour on a
+    // tinted background, seen with deuteranomaly, most pairs failing AA so
+    // both nearest passing colours are searched for.
+    TPairPanel panel(nullptr);
+    panel.setBackground(MakeColor(0xF4, 0xEE, 0xE0));
+    auto *vision = panel.findChild<QComboBox *>(QStringLiteral("vision"));
+    vision->setCurrentIndex(int(TVision::Deuteranomaly));
+    std::uint32_t value = 0;
+    QBENCHMARK {
+        value = (value + 0x9E3779u) & 0xFFFFFFu;
+        panel.setTextColor(TColor(value));
+    }
 }
 
 int main(int argc, char *argv[])

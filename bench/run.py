@@ -293,6 +293,8 @@ rows = [
      "%.2f us" % (float(results["description"]) * 1000), "<= 20 us"),
     ("one set of copy texts (the CSS forms and the passing colours)",
      "%.2f us" % (float(results["copyTexts"]) * 1000), "<= 20 us"),
+    ("one change of the chooser's text colour on its background (figures, nearest passing colours, a simulation)",
+     "%.2f us" % (float(results["pairChange"]) * 1000), "<= 50 us"),
 ]
 print("%d interleaved rounds of bare, text, Tintaro in each session (load average %s before, %s after); medians, "
       "and ratios as medians of per-round ratios (their middle half in brackets); instructions from one callgrind run each" % (runs, load_before,

@@ -38,7 +38,7 @@ TColor SeenWith(TColor color, TVision vision, double severity)
     return color;
 }
 
-TPairFigures PairFigures(TColor text, TColor background)
+TPairFigures PairContrast(TColor text, TColor background)
 {
     TPairFigures figures;
     figures.Ratio = ContrastRatio(text, background);
@@ -46,6 +46,12 @@ TPairFigures PairFigures(TColor text, TColor background)
     // Non-text contrast asks 3:1, the same bar as large text's AA.
     figures.NonText = figures.Verdict.LargeAA;
     figures.Lc = ApcaContrast(text, background);
+    return figures;
+}
+
+TPairFigures PairFigures(TColor text, TColor background)
+{
+    TPairFigures figures = PairContrast(text, background);
     if (!figures.Verdict.AA) {
         figures.NearestText = NearestPassingAA(text, background);
         figures.NearestBackground = NearestPassingAA(background, text);

@@ -56,3 +56,7 @@ struct TPairFigures
 
 /// The figures of `text` on `background`.
 TPairFigures PairFigures(TColor text, TColor background);
+
+/// The same without the search for the nearest passing colours, which stay
+/// empty: for a pair as a simulation shows it, whose colours no one sets.
+TPairFigures PairContrast(TColor text, TColor background);

@@ -238,7 +238,7 @@ void TPairPanel::refresh()
 
     // The figures of the pair as it is seen: a simulation judges what its
     // viewer would meet.
-    QString figures = figuresText(seeing == TVision::Normal ? m_figures : PairFigures(text, background));
+    QString figures = figuresText(seeing == TVision::Normal ? m_figures : PairContrast(text, background));
     QString colours = QStringLiteral("文字 %1、背景 %2").arg(ToHtmlText(m_text), ToHtmlText(m_background));
     if (seeing != TVision::Normal) {
         const QString how = m_vision->currentText()
