@@ -92,6 +92,7 @@ soak: build
 screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/screenshot.png
 	scripts/screenshot.sh $(BUILD) docs/chooser.png chooser
+	scripts/screenshot.sh $(BUILD) docs/pair.png pair
 	scripts/screenshot.sh $(BUILD) docs/copymenu.png copymenu
 	scripts/screenshot.sh $(BUILD) docs/loupe.png loupe
 

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Takes a README screenshot of the real program under its own Xvfb: the main
-# window, with "chooser" the colour chooser, with "copymenu" the large
+# window, with "chooser" the colour chooser, with "pair" the chooser's
+# text on its background as with deuteranopia, with "copymenu" the large
 # swatch's copy menu, with "loupe" the loupe of a pick from the screen.
-# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser|copymenu|loupe]
+# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser|pair|copymenu|loupe]
 set -eu
 build=${1:-build}
 out=${2:-docs/screenshot.png}
@@ -21,7 +22,7 @@ app=$!
 window=$(xdotool search --sync --onlyvisible --name '^Tintaro$' | head -n 1)
 sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-if [ "$what" = chooser ]; then
+if [ "$what" = chooser ] || [ "$what" = pair ]; then
   # "ダイアログ", then a colour picked from the basic colours, one custom
   # colour added, and a near colour typed, so the preview shows a near name.
   x=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
@@ -34,6 +35,10 @@ if [ "$what" = chooser ]; then
   xdotool key alt+t ctrl+a
   xdotool type '#FFC800'
   xdotool key Return alt+b
+  if [ "$what" = pair ]; then
+    # The pair as with deuteranopia, the second way of seeing in the list.
+    xdotool key alt+i Down Down
+  fi
   sleep 0.5
   import -window "$chooser" "$out"
 elif [ "$what" = loupe ]; then
