@@ -206,10 +206,15 @@ void TPointerGrab::follow(const TPointerPlace &place)
 // beneath shows its bare background or the loupe's old pixels until its
 // program paints it again (no Qt window has a background the server paints),
 // which may be after the next read; a tablet's jump or a fast flick lands
-// there. Each root is taken once, the first time the pick comes to it, when
-// the loupe is not yet shown or is on another root, and the shots go when
-// the pick ends (4 bytes a pixel: 33 MB for a 4K screen). A shot the server
-// refused stays refused for the pick: a later one might hold the loupe.
+// there. Each root is frozen once, the first time the pick comes to it, when
+// the loupe is not yet shown or is on another root: the server copies it
+// into a pixmap of its own, which it has done before it maps or moves the
+// loupe there (one connection's requests are carried out in order), and
+// each look reads only the few pixels the loupe shows. So the pick waits for
+// no transfer of the whole screen, and the program's memory does not grow
+// by it; the server holds the copy (4 bytes a pixel: 33 MB for a 4K screen)
+// until the pick ends. A shot the server refused stays refused for the pick:
+// a later one might hold the loupe.
 const TRootShot *TPointerGrab::shotOf(xcb_window_t root)
 {
     auto known = m_shots.find(root);

@@ -9,7 +9,6 @@
 #include <QSize>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -33,30 +32,35 @@ std::optional<TPointerPlace> queryPointer(xcb_connection_t *connection, xcb_wind
 /// The place of a pointer event's root position.
 std::optional<TPointerPlace> placeOnRoot(xcb_connection_t *connection, xcb_window_t root, int x, int y);
 
-/// One X screen's root window as it was when taken, every pixel as the
-/// server sent it; only the pixels read are converted.
+/// One X screen's root window as it was when taken, kept by the X server in
+/// a pixmap of the root's depth: the program holds none of it, and reads
+/// only the pixels it shows.
 class TRootShot
 {
 public:
-    /// Null when the server does not answer or its pixel format is not one
-    /// of whole bytes.
+    /// Null when the server refuses the pixmap (too little memory for the
+    /// whole screen) or the copy, or its pixel format is not one of whole bytes.
     static std::unique_ptr<TRootShot> take(xcb_connection_t *connection, xcb_window_t root);
+    ~TRootShot();
+    TRootShot(const TRootShot &) = delete;
+    TRootShot &operator=(const TRootShot &) = delete;
 
     /// The (2 radius + 1)-pixel square around the place, clipped to the
-    /// screen; pixels outside the screen are left transparent.
+    /// screen; pixels outside the screen, or not sent by the server, are
+    /// left transparent.
     QImage around(const TPointerPlace &place, int radius) const;
 
 private:
-    struct TFree
+    explicit TRootShot(xcb_connection_t *connection)
+        : m_connection(connection)
     {
-        void operator()(void *reply) const { std::free(reply); }
-    };
-    TRootShot() = default;
+    }
 
-    std::unique_ptr<xcb_get_image_reply_t, TFree> m_reply;
+    xcb_connection_t *m_connection;
+    xcb_pixmap_t m_pixmap = XCB_NONE;
     QSize m_size;
-    int m_bytes = 0;   ///< per pixel
-    int m_stride = 0;  ///< bytes per row
+    int m_bitsPerPixel = 0;
+    int m_scanlinePad = 0;
     bool m_lsbFirst = true;
     uint32_t m_redMask = 0;
     uint32_t m_greenMask = 0;
