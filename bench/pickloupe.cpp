@@ -1,8 +1,8 @@
-// Picks on X11 through the program's own picker, as "スポイト(P)" starts
-// them, under the X server that DISPLAY names. A second X connection, on a
+// Picks on X11 with the program's own chooser, its "スポイト(P)" pressed,
+// under the X server that DISPLAY names. A second X connection, on a
 // thread of its own, watches every root for windows being mapped and moves
 // the pointer, as a user's hand does; the loupe counts as shown when the
-// server reports it mapped. Each pick ends as the chooser's Esc ends it.
+// server reports it mapped. Each pick is then cancelled.
 // Prints, one line each:
 //   map SCREEN PICKS   the pointer in the middle of X screen SCREEN, PICKS
 //                      picks in a row: "loupe-map MS" for each, from the
@@ -15,12 +15,16 @@
 //                      the screen during each), "rss-peak KIB" at the end
 // Usage: pickloupe MODE ARGS...
 #include "application.h"
+#include "chooserrequest.h"
+#include "colorchooser.h"
 #include "screenpicker.h"
 
 #include <QEventLoop>
 #include <QFile>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -198,23 +202,24 @@ int main(int argc, char *argv[])
         std::fputs("pickloupe: the X server has too few screens\n", stderr);
         return 64;
     }
-    TScreenPicker picker;
-    if (!picker.isAvailable()) {
-        std::fprintf(stderr, "pickloupe: %s\n", qPrintable(picker.unavailableReason()));
+    TChooseColorRequest request;
+    request.flags = TChooseColorRequest::RgbInit | TChooseColorRequest::FullOpen;
+    TColorChooser chooser(request);
+    chooser.show();
+    auto *button = chooser.findChild<QPushButton *>(QStringLiteral("pickFromScreen"));
+    auto *picker = chooser.findChild<TScreenPicker *>();
+    if (!button || !picker
+        || !waitFor([&] { return chooser.windowHandle()->isExposed() && button->isEnabled(); })) {
+        std::fputs("pickloupe: the chooser cannot pick here\n", stderr);
         return 69;
     }
-    QWidget window;  // the chooser's place: the pick starts over its screen
-    window.resize(200, 100);
-    window.show();
-    if (!waitFor([&] { return window.isVisible(); }))
-        return 70;
     if (mode == "memory")
         std::printf("rss-idle %lld\n", residentKiB("VmRSS:"));
     const QSize size = watch.screenSize(screen);
     for (int pick = 1; pick <= picks; ++pick) {
         watch.movePointer(screen, size.width() / 2, size.height() / 2);
         const long long started = monotonicNanoseconds();
-        picker.start(&window);
+        button->click();
         std::optional<long long> mapped;
         if (!waitFor([&] { return (mapped = loupeMapped(watch, screen, started)).has_value(); })) {
             std::fputs("pickloupe: the loupe was not mapped\n", stderr);
@@ -239,7 +244,7 @@ int main(int argc, char *argv[])
                 shown.exec();
             }
         }
-        endPick(picker);
+        endPick(*picker);
         if (mode == "memory")
             std::printf("rss-after %d %lld\n", pick, residentKiB("VmRSS:"));
         std::fflush(stdout);
