@@ -79,7 +79,8 @@ fuzz: build-sanitized
 package: build
 	cd $(BUILD) && cpack -G DEB
 
-# Start-up and memory against a bare Qt window, and the handler figures.
+# Start-up and memory against a bare Qt window, the handler figures, and the
+# X11 pick's loupe and memory on large screens.
 bench: build
 	/usr/bin/python3 bench/run.py $(BUILD)
 

@@ -29,7 +29,15 @@ bus and the event reader thread do not always answer in the same order), so
 one run does.
 
 In-process figures come from bench_handlers (QBENCHMARK, offscreen).
-Usage: bench/run.py BUILD_DIR [RUNS]
+
+The X11 pick's figures come from bench/pickloupe, which picks through the
+program's own picker under a private Xvfb of large screens and watches the
+server from a second X connection: the time from the pick's start until the
+server reports the loupe mapped (on a 7680 x 4320 screen, and on the second
+of two 3840 x 2160 X screens, the pick started there or the pointer moved
+there during the pick), and the process's resident memory over ten picks on
+3840 x 2160. Each process's first pick is given apart from the later ones.
+Usage: bench/run.py BUILD_DIR [RUNS] [--picks-only]
 """
 import os
 import random
@@ -40,11 +48,13 @@ import subprocess
 import sys
 import tempfile
 
-build = sys.argv[1] if len(sys.argv) > 1 else "build"
-runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+picks_only = "--picks-only" in sys.argv
+arguments = [argument for argument in sys.argv[1:] if argument != "--picks-only"]
+build = arguments[0] if arguments else "build"
+runs = int(arguments[1]) if len(arguments) > 1 else 15
 
 
-def start_xvfb():
+def start_xvfb(screens=("1280x1024x24",)):
     # Without -noreset the server resets whenever its last client leaves, and
     # a program started during the reset cannot connect.
     # A display number that no other server holds, by lock file or by abstract
@@ -56,8 +66,10 @@ def start_xvfb():
     while os.path.exists("/tmp/.X%d-lock" % number) or "/tmp/.X11-unix/X%d\n" % number in taken:
         number = random.randrange(200, 30000)
     read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                               "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+    arguments = ["Xvfb", ":%d" % number, "-displayfd", str(write), "-nolisten", "tcp", "-noreset"]
+    for index, screen in enumerate(screens):
+        arguments += ["-screen", str(index), screen]
+    server = subprocess.Popen(arguments, pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     # The server writes the number and the newline separately, and gives up
     # if the pipe has closed in between.
@@ -183,6 +195,74 @@ def instructions(program, env, scratch):
     return parts[0], parts[0] + parts[1]
 
 
+def pick_runs(screens, arguments, processes):
+    """The output of `processes` runs of bench/pickloupe with these arguments
+    under one private Xvfb of these screens."""
+    outputs = []
+    for attempt in range(3):
+        scratch = tempfile.mkdtemp(prefix="bench-pick-")
+        server, display = start_xvfb(screens)
+        bus, bus_address = start_bus(scratch, "private", display)
+        env = dict(os.environ, DISPLAY=":" + display, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=scratch,
+                   DBUS_SESSION_BUS_ADDRESS=bus_address)
+        for key in ("QT_SCALE_FACTOR", "AT_SPI_BUS_ADDRESS", "WAYLAND_DISPLAY"):
+            env.pop(key, None)
+        try:
+            while len(outputs) < processes:
+                child = subprocess.run([os.path.join(build, "bench", "pickloupe")] + arguments, env=env,
+                                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                if child.returncode != 0:
+                    raise NoFirstPaint("pickloupe %s failed (status %d):\n%s"
+                                       % (" ".join(arguments), child.returncode, child.stderr[-2000:]))
+                outputs.append(child.stdout)
+            return outputs
+        except NoFirstPaint as error:
+            # Another Xvfb may have taken the display number, as above.
+            if attempt == 2 or outputs:
+                sys.exit(str(error))
+        finally:
+            stop(bus)
+            stop(server)
+            shutil.rmtree(scratch, ignore_errors=True)
+
+
+def first_and_later(outputs, name):
+    """The median of each process's first figure `name`, and of all later ones."""
+    runs = [[float(value) for value in re.findall(r"^%s ([\d.]+)$" % name, output, re.M)] for output in outputs]
+    later = [value for run in runs for value in run[1:]]
+    return "first %.1f ms, later %.1f ms" % (statistics.median(run[0] for run in runs), statistics.median(later))
+
+
+def pick_rows():
+    eight_k = pick_runs(["7680x4320x24"], ["map", "0", "4"], 5)
+    two_4k = ["3840x2160x24", "3840x2160x24"]
+    started_second = pick_runs(two_4k, ["map", "1", "4"], 5)
+    onto_second = pick_runs(two_4k, ["onto", "4"], 5)
+    memory = pick_runs(two_4k[:1], ["memory", "10"], 1)[0]
+    resident = {name: int(value) / 1024.0 for name, value in
+                re.findall(r"^rss-(idle|after 1|after 10|peak) (\d+)$", memory, re.M)}
+    if len(resident) < 4:
+        sys.exit("pickloupe memory failed:\n" + memory)
+    return [
+        ("X11 pick: its start to the loupe mapped, 7680 x 4320 screen", first_and_later(eight_k, "loupe-map"),
+         "<= 50 ms"),
+        ("X11 pick: its start to the loupe mapped, started on the second of two 3840 x 2160 X screens",
+         first_and_later(started_second, "loupe-map"), "<= 50 ms"),
+        ("X11 pick: the pointer moved onto the second of two 3840 x 2160 X screens to the loupe mapped there",
+         first_and_later(onto_second, "onto-map"), "<= 50 ms"),
+        ("X11 pick, 3840 x 2160: resident memory idle / after one pick / after ten picks / peak",
+         "%.1f / %.1f / %.1f / %.1f MiB" % (resident["idle"], resident["after 1"], resident["after 10"],
+                                            resident["peak"]), "after ten within 5 MB of after one"),
+    ]
+
+
+def print_picks(rows, load_after):
+    print("5 processes of 4 picks each for each time, under Xvfb (load average %s after)\n" % load_after)
+    print("| figure | now | target |\n|---|---|---|")
+    for row in rows:
+        print("| %s |" % " | ".join(row))
+
+
 def load():
     with open("/proc/loadavg") as table:
         return table.read().split()[0]
@@ -194,6 +274,13 @@ sessions = ("private", "desktop")
 figures = {session: {name: {"map": [], "paint": [], "memory": []} for name in names} for session in sessions}
 counts = {session: {} for session in sessions}
 started = {}
+# First, so that no large Xvfb of theirs is still going away while the
+# start-up rounds run.
+picks = pick_rows()
+load_after_picks = load()
+if picks_only:
+    print_picks(picks, load_after_picks)
+    sys.exit(0)
 load_before = load()
 
 
@@ -307,3 +394,5 @@ for row in whole:
 print("\n| figure | now | target |\n|---|---|---|")
 for row in rows:
     print("| %s |" % " | ".join(row))
+print()
+print_picks(picks, load_after_picks)

@@ -1,9 +1,10 @@
 // Picking from the screen with the chooser's "スポイト(P)" on X11, as a user
 // meets it: two X screens, two monitors side by side on the first, another
-// program holding the pointer, and every way out of a pick. Every root shows
-// a pattern in which each device pixel has its own colour (xclient.cpp), so
-// the colour picked names the pixel read. Whether the pointer and keyboard
-// are grabbed is asked of the X server by another client, not of Qt.
+// program holding the pointer, where the loupe is, and every way out of a
+// pick. Every root shows a pattern in which each device pixel has its own
+// colour (xclient.cpp), so the colour picked names the pixel read. Whether
+// the pointer and keyboard are grabbed is asked of the X server by another
+// client, not of Qt.
 #include "colorchooser.h"
 #include "chooserrequest.h"
 #include "xsession.h"
@@ -14,7 +15,10 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <cstdlib>
 #include <memory>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -35,6 +39,28 @@ TColor patternColor(int screen, int x, int y)
 QString hex(TColor color)
 {
     return QString::asprintf("#%02X%02X%02X", GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+QString describe(const QRect &rect)
+{
+    return QStringLiteral("loupe at %1,%2, %3 x %4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
+}
+
+/// Where a top-level window is on its root, as the X server has it.
+QRect serverGeometry(WId window)
+{
+    xcb_connection_t *connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_get_geometry_reply_t *geometry =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, xcb_drawable_t(window)), nullptr);
+    xcb_translate_coordinates_reply_t *onRoot =
+        geometry ? xcb_translate_coordinates_reply(
+                       connection, xcb_translate_coordinates(connection, xcb_window_t(window), geometry->root, 0, 0),
+                       nullptr)
+                 : nullptr;
+    const QRect rect = onRoot ? QRect(onRoot->dst_x, onRoot->dst_y, geometry->width, geometry->height) : QRect();
+    std::free(onRoot);
+    std::free(geometry);
+    return rect;
 }
 
 } // namespace
@@ -176,13 +202,62 @@ void tst_X11Pick::loupe_data()
     QTest::addColumn<int>("screen");
     QTest::addColumn<QPoint>("pixel");  // where the pointer is put
     QTest::addColumn<bool>("ontoTheLoupe");  // and from there onto the loupe shown
-    QTest::newRow("left monitor") << 0 << QPoint(200, 900) << false;
-    QTest::newRow("right monitor, first column") << 0 << QPoint(1920, 5) << false;
-    QTest::newRow("right monitor, ending on its last pixel") << 0 << QPoint(3838, 1199) << false;
-    QTest::newRow("second screen") << 1 << QPoint(641, 333) << false;
-    QTest::newRow("second screen, ending on its last pixel") << 1 << QPoint(1278, 1023) << false;
-    // As a tablet's pen or a flick lands: the loupe shows the screen, not itself.
-    QTest::newRow("right monitor, jumping onto the loupe") << 0 << QPoint(2777, 613) << true;
+    QTest::addColumn<QRect>("monitor");  // the pointer's, in device pixels
+    QTest::addColumn<Qt::Corner>("corner");  // the loupe's corner nearest the pointer
+    QTest::addColumn<QPoint>("cornerAt");  // where it is at this scale, or none (below)
+    QTest::addColumn<int>("width");  // the loupe's, in device pixels
+    // The loupe is 92 device-independent pixels wide (11 pixels 8 times
+    // over, in a frame of 2), its nearer corner 24 across and 24 down or up
+    // from the pointer: at 150 % 138 device pixels wide and 36 away. Where
+    // the corner is given the pointer is a multiple of 6 device pixels from
+    // its monitor's corner, so that it is on a whole device-independent
+    // pixel at every scale. A corner on the right or at the bottom is the
+    // edge past the loupe's last pixel.
+    const QRect left(0, 0, 1920, 1200);
+    const QRect right(1920, 0, 1920, 1200);
+    const QRect second(0, 0, 1280, 1024);
+    const struct {
+        const char *name;
+        int screen;
+        QPoint pixel;
+        bool ontoTheLoupe;
+        QRect monitor;
+        Qt::Corner corner;
+        QPoint at100, at150, at200;
+    } rows[] = {
+        {"left monitor", 0, {204, 600}, false, left, Qt::TopLeftCorner, {228, 624}, {240, 636}, {252, 648}},
+        {"right monitor, first column", 0, {1920, 6}, false, right, Qt::TopLeftCorner, {1944, 30}, {1956, 42},
+         {1968, 54}},
+        {"right monitor, ending on its last pixel", 0, {3838, 1199}, false, right, Qt::BottomRightCorner, {}, {}, {}},
+        {"second screen", 1, {642, 336}, false, second, Qt::TopLeftCorner, {666, 360}, {678, 372}, {690, 384}},
+        {"second screen, ending on its last pixel", 1, {1278, 1023}, false, second, Qt::BottomRightCorner, {}, {},
+         {}},
+        // As a tablet's pen or a flick lands: the loupe shows the screen, not itself.
+        {"right monitor, jumping onto the loupe", 0, {2777, 613}, true, right, Qt::TopLeftCorner, {}, {}, {}},
+        // At a right edge the loupe is on the pointer's left, at a bottom edge above it.
+        {"left monitor, at its right edge", 0, {1896, 600}, false, left, Qt::TopRightCorner, {1872, 624},
+         {1860, 636}, {1848, 648}},
+        {"left monitor, at its bottom edge", 0, {600, 1170}, false, left, Qt::BottomLeftCorner, {624, 1146},
+         {636, 1134}, {648, 1122}},
+        {"right monitor, at its right edge", 0, {3780, 300}, false, right, Qt::TopRightCorner, {3756, 324},
+         {3744, 336}, {3732, 348}},
+        {"right monitor, at its bottom edge", 0, {2400, 1170}, false, right, Qt::BottomLeftCorner, {2424, 1146},
+         {2436, 1134}, {2448, 1122}},
+        {"right monitor, in its bottom right corner", 0, {3798, 1176}, false, right, Qt::BottomRightCorner,
+         {3774, 1152}, {3762, 1140}, {3750, 1128}},
+        {"second screen, at its right edge", 1, {1260, 504}, false, second, Qt::TopRightCorner, {1236, 528},
+         {1224, 540}, {1212, 552}},
+        {"second screen, in its bottom right corner", 1, {1254, 1002}, false, second, Qt::BottomRightCorner,
+         {1230, 978}, {1218, 966}, {1206, 954}},
+    };
+    // The whole session at 100, 150 or 200 % (QT_SCALE_FACTOR, as CTest runs it).
+    const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+    const int at = qFuzzyCompare(scale, 1.5) ? 1 : qFuzzyCompare(scale, 2.0) ? 2 : 0;
+    QVERIFY2(at > 0 || qFuzzyCompare(scale, 1.0), "a scale the rows do not give");
+    for (const auto &row : rows)
+        QTest::newRow(row.name) << row.screen << row.pixel << row.ontoTheLoupe << row.monitor << row.corner
+                                << (at == 0 ? row.at100 : at == 1 ? row.at150 : row.at200)
+                                << (at == 0 ? 92 : at == 1 ? 138 : 184);
 }
 
 void tst_X11Pick::loupe()
@@ -190,6 +265,10 @@ void tst_X11Pick::loupe()
     QFETCH(int, screen);
     QFETCH(QPoint, pixel);
     QFETCH(bool, ontoTheLoupe);
+    QFETCH(QRect, monitor);
+    QFETCH(Qt::Corner, corner);
+    QFETCH(QPoint, cornerAt);
+    QFETCH(int, width);
     const auto shownLoupe = []() -> QWidget * {
         for (QWidget *widget : QApplication::topLevelWidgets())
             if (widget->objectName() == QLatin1String("screenPickerLoupe") && widget->isVisible())
@@ -204,14 +283,23 @@ void tst_X11Pick::loupe()
     m_session.xdotool({"mousemove", "--screen", QString::number(screen), QString::number(pixel.x()),
                        QString::number(pixel.y())});
     QTRY_COMPARE(loupeText(), hex(patternColor(screen, pixel.x(), pixel.y())));
-    const auto deviceRect = [](QWidget *widget) {
-        const QRect logical = widget->frameGeometry();
-        const QPoint corner = widget->screen()->geometry().topLeft();
-        return QRect(corner + (logical.topLeft() - corner) * widget->devicePixelRatioF(),
-                     logical.size() * widget->devicePixelRatioF());
-    };
+    // Beside the pointer, all on its monitor, in device pixels as the X
+    // server has the window. Qt sent the move before the text was set, and
+    // the server answers this connection's requests in order.
+    const QRect placed = serverGeometry(shownLoupe()->winId());
+    QCOMPARE(placed.width(), width);
+    QVERIFY2(monitor.contains(placed), qPrintable(describe(placed)));
+    if (!cornerAt.isNull()) {
+        const QPoint near = corner == Qt::TopLeftCorner    ? placed.topLeft()
+                          : corner == Qt::TopRightCorner   ? QPoint(placed.x() + placed.width(), placed.y())
+                          : corner == Qt::BottomLeftCorner ? QPoint(placed.x(), placed.y() + placed.height())
+                                                           : placed.topLeft() + QPoint(placed.width(), placed.height());
+        // Within a device pixel: at 150 % Qt rounds the top and the height apart.
+        QVERIFY2(qAbs(near.x() - cornerAt.x()) <= 1 && qAbs(near.y() - cornerAt.y()) <= 1,
+                 qPrintable(describe(placed)));
+    }
     if (ontoTheLoupe) {
-        pixel = deviceRect(shownLoupe()).center();
+        pixel = placed.center();
         const TColor under = patternColor(screen, pixel.x(), pixel.y());
         QTRY_VERIFY2(m_session.screenshot().pixel(pixel) != qRgb(GetRValue(under), GetGValue(under), GetBValue(under)),
                      "the loupe is not painted there");
@@ -239,10 +327,10 @@ void tst_X11Pick::loupe()
     QCOMPARE(block(0, 0), hex(patternColor(screen, framed.x(), framed.y())));
     QCOMPARE(block(-1, 0), hex(patternColor(screen, framed.x() - 1, framed.y())));
     QCOMPARE(block(0, -5), hex(patternColor(screen, framed.x(), framed.y() - 5)));
-    // Nowhere over the pixels it shows, in device pixels.
-    const QRect device = deviceRect(loupe);
-    QVERIFY2(!device.intersects(QRect(framed - QPoint(5, 5), QSize(11, 11))),
-             qPrintable(QStringLiteral("loupe at %1,%2").arg(device.x()).arg(device.y())));
+    // On the pointer's monitor, nowhere over the pixels it shows.
+    const QRect device = serverGeometry(loupe->winId());
+    QVERIFY2(monitor.contains(device), qPrintable(describe(device)));
+    QVERIFY2(!device.intersects(QRect(framed - QPoint(5, 5), QSize(11, 11))), qPrintable(describe(device)));
 
     // Return takes the framed pixel, and the loupe goes.
     m_session.xdotool({"key", "Return"});

@@ -5,12 +5,15 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int Side = (2 * TLoupe::Radius + 1) * TLoupe::Zoom;
 // From the pointer to the loupe's nearer corner: far more than Radius pixels
 // at any density, so the loupe is never among the pixels it shows.
 constexpr int Gap = 24;
+constexpr int ShadowRoom = 32;
 
 } // namespace
 
@@ -39,6 +42,11 @@ std::optional<TColor> TLoupe::centre() const
     if (qAlpha(rgb) == 0)
         return std::nullopt;
     return MakeColor(qRed(rgb), qGreen(rgb), qBlue(rgb));
+}
+
+int TLoupe::reach() const
+{
+    return Gap + std::max(width(), height()) + ShadowRoom;
 }
 
 void TLoupe::showAt(QScreen *screen, const QPointF &pointer, const QImage &pixels)

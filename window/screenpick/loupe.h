@@ -28,6 +28,9 @@ public:
     /// Shows `pixels` (2 Radius + 1 square, transparent outside the screen)
     /// beside the pointer at `pointer` (device-independent) on `screen`.
     void showAt(QScreen *screen, const QPointF &pointer, const QImage &pixels);
+    /// How far from the pointer any of the loupe can be, with room for a
+    /// shadow a compositor may draw around it, in device-independent pixels.
+    int reach() const;
     /// The framed pixel's colour, if it is on the screen.
     std::optional<TColor> centre() const;
 

@@ -7,10 +7,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -69,6 +71,8 @@ TPointerGrab::TPointerGrab(QObject *parent)
     calls.ungrabPointer = [this] { xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME); xcb_flush(m_connection); };
     calls.ungrabKeyboard = [this] { xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME); xcb_flush(m_connection); };
     m_grabs = new TGrabPair(std::move(calls), GrabAttempts, GrabRetryInterval, this);
+    m_strips = new QTimer(this);
+    connect(m_strips, &QTimer::timeout, this, &TPointerGrab::takeStrip);
     connect(m_grabs, &TGrabPair::grabbed, this, &TPointerGrab::grabbed);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { m_monitors.clear(); });
     connect(m_grabs, &TGrabPair::gaveUp, this, [this](TGrabPair::Refused what) {
@@ -177,6 +181,7 @@ void TPointerGrab::release()
         application->removeNativeEventFilter(this);
     m_grabs->release();
     m_loupe.reset();
+    m_strips->stop();
     m_shots.clear();
     if (m_grabber) {
         m_grabber->hide();
@@ -197,7 +202,14 @@ void TPointerGrab::follow(const TPointerPlace &place)
         return;
     }
     const auto [screen, pointer] = logicalPlace(monitors, place.position);
-    const TRootShot *shot = shotOf(place.root);  // before the loupe can come onto this root
+    TRootShot *shot = shotOf(place.root);
+    if (shot) {
+        // Before the loupe can come over any of it, and so before the rest.
+        const int reach = int(std::ceil(m_loupe->reach() * screen->devicePixelRatio()));
+        shot->take(QRect(place.position - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1)));
+        if (!m_strips->isActive())
+            m_strips->start();
+    }
     m_loupe->showAt(screen, pointer, shot ? shot->around(place, TLoupe::Radius) : QImage());
 }
 
@@ -206,16 +218,34 @@ void TPointerGrab::follow(const TPointerPlace &place)
 // beneath shows its bare background or the loupe's old pixels until its
 // program paints it again (no Qt window has a background the server paints),
 // which may be after the next read; a tablet's jump or a fast flick lands
-// there. Each root is taken once, the first time the pick comes to it, when
-// the loupe is not yet shown or is on another root, and the shots go when
-// the pick ends (4 bytes a pixel: 33 MB for a 4K screen). A shot the server
-// refused stays refused for the pick: a later one might hold the loupe.
-const TRootShot *TPointerGrab::shotOf(xcb_window_t root)
+// there. Each root is frozen once, from the first time the pick comes to it,
+// in a pixmap of the server's, part by part: the square within the loupe's
+// reach of the pointer at once, before the loupe can come over it (the
+// server carries out one connection's requests in order, so the copy is
+// done before the loupe is mapped or moved there), and the rest a strip at
+// a time while the pick runs, leaving out what is already taken. So what is
+// taken never holds the loupe, and each look reads only the few pixels the
+// loupe shows: the pick waits for no copy of the whole screen, and neither
+// the program nor, until it has copied its strips, the server holds one
+// more than the pick needs. The server's copy goes when the pick ends (4
+// bytes a pixel: 33 MB for a 4K screen). A shot the server refused stays
+// refused for the pick: a later one might hold the loupe.
+TRootShot *TPointerGrab::shotOf(xcb_window_t root)
 {
     auto known = m_shots.find(root);
     if (known == m_shots.end())
-        known = m_shots.emplace(root, TRootShot::take(m_connection, root)).first;
+        known = m_shots.emplace(root, TRootShot::make(m_connection, root)).first;
     return known->second.get();
+}
+
+// One strip each time round the event loop, so that a key or a motion waits
+// for one at most.
+void TPointerGrab::takeStrip()
+{
+    for (const auto &[root, shot] : m_shots)
+        if (shot && shot->takeNextStrip())
+            return;
+    m_strips->stop();
 }
 
 QScreen *TPointerGrab::monitorsOf(xcb_window_t root)
@@ -248,9 +278,11 @@ QScreen *TPointerGrab::monitorsOf(xcb_window_t root)
 
 std::optional<TColor> TPointerGrab::pixelAt(const TPointerPlace &place)
 {
-    const TRootShot *shot = shotOf(place.root);
+    TRootShot *shot = shotOf(place.root);
     if (!shot)
         return std::nullopt;
+    // Where no motion came first: the loupe has not been there.
+    shot->take(QRect(place.position, QSize(1, 1)));
     const QImage pixel = shot->around(place, 0);
     if (qAlpha(pixel.pixel(0, 0)) == 0)
         return std::nullopt;

@@ -18,6 +18,7 @@
 #include <vector>
 
 class QScreen;
+class QTimer;
 class TGrabPair;
 class TLoupe;
 class TRootShot;
@@ -44,7 +45,8 @@ private:
     void keyPressed(xcb_keycode_t keycode);
     void follow(const TPointerPlace &place);
     QScreen *monitorsOf(xcb_window_t root);
-    const TRootShot *shotOf(xcb_window_t root);
+    TRootShot *shotOf(xcb_window_t root);
+    void takeStrip();
     std::optional<TColor> pixelAt(const TPointerPlace &place);
 
     xcb_connection_t *m_connection = nullptr;
@@ -55,6 +57,7 @@ private:
     std::unique_ptr<TLoupe> m_loupe;
     std::map<xcb_window_t, QScreen *> m_monitors;  // one Qt screen of each X screen's root
     std::map<xcb_window_t, std::unique_ptr<TRootShot>> m_shots;  // for this pick only
+    QTimer *m_strips = nullptr;  // takes the rest of each root while the pick runs
     std::vector<xcb_keysym_t> m_keysyms;  // the first symbol of each key code
     xcb_keycode_t m_firstKeycode = 0;
     std::optional<TColor> m_pressed;  // read at the press, given at the release

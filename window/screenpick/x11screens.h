@@ -6,10 +6,10 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
 #include <QSize>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -33,30 +33,50 @@ std::optional<TPointerPlace> queryPointer(xcb_connection_t *connection, xcb_wind
 /// The place of a pointer event's root position.
 std::optional<TPointerPlace> placeOnRoot(xcb_connection_t *connection, xcb_window_t root, int x, int y);
 
-/// One X screen's root window as it was when taken, every pixel as the
-/// server sent it; only the pixels read are converted.
+/// One X screen's root window frozen in a pixmap of the X server's, of the
+/// root's size and depth: the program holds none of it and reads only the
+/// pixels it shows. The root is copied in parts, each part once: what is
+/// asked for at once, the rest a strip at a time.
 class TRootShot
 {
 public:
-    /// Null when the server does not answer or its pixel format is not one
-    /// of whole bytes.
-    static std::unique_ptr<TRootShot> take(xcb_connection_t *connection, xcb_window_t root);
+    /// A shot with nothing taken yet. Null when the server refuses the
+    /// pixmap (too little memory for the whole screen) or its pixel format
+    /// is not one of whole bytes.
+    static std::unique_ptr<TRootShot> make(xcb_connection_t *connection, xcb_window_t root);
+    ~TRootShot();
+    TRootShot(const TRootShot &) = delete;
+    TRootShot &operator=(const TRootShot &) = delete;
+
+    /// Copies what is not yet taken of `area` (device pixels) from the root
+    /// as it is now.
+    void take(const QRect &area);
+    /// Copies what is not yet taken of the next strip of the screen, about
+    /// 4 MB; false when no strip was left.
+    bool takeNextStrip();
 
     /// The (2 radius + 1)-pixel square around the place, clipped to the
-    /// screen; pixels outside the screen are left transparent.
+    /// screen; pixels outside the screen, or not taken, are left transparent.
     QImage around(const TPointerPlace &place, int radius) const;
 
 private:
-    struct TFree
+    TRootShot(xcb_connection_t *connection, xcb_window_t root)
+        : m_connection(connection)
+        , m_root(root)
     {
-        void operator()(void *reply) const { std::free(reply); }
-    };
-    TRootShot() = default;
+    }
 
-    std::unique_ptr<xcb_get_image_reply_t, TFree> m_reply;
+    xcb_connection_t *m_connection;
+    xcb_window_t m_root;
+    xcb_pixmap_t m_pixmap = XCB_NONE;
+    xcb_gcontext_t m_gc = XCB_NONE;
     QSize m_size;
-    int m_bytes = 0;   ///< per pixel
-    int m_stride = 0;  ///< bytes per row
+    QRegion m_taken;
+    bool m_refused = false;  ///< a copy failed: nothing of the shot is read
+    int m_stripHeight = 1;
+    int m_nextStrip = 0;  ///< its top row
+    int m_bitsPerPixel = 0;
+    int m_scanlinePad = 0;
     bool m_lsbFirst = true;
     uint32_t m_redMask = 0;
     uint32_t m_greenMask = 0;

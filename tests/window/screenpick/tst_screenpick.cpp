@@ -2,10 +2,12 @@
 // under openbox) a window shows blocks of known colours and a map whose
 // every device pixel has its own colour; xdotool clicks them while the
 // picker holds its grab, and the picked colour must be the painted one.
-// The portal's PickColor is answered by a stand-in on the private session
+// The root of a second Xvfb, of 16 bits a pixel, is read as the pick reads
+// it. The portal's PickColor is answered by a stand-in on the private session
 // bus, which the picker is made to use although the platform is X11.
 #include "portalreply.h"
 #include "screenpicker.h"
+#include "x11screens.h"
 #include "xsession.h"
 
 #include <QApplication>
@@ -14,11 +16,15 @@
 #include <QDBusMessage>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 
 #include <limits>
+#include <memory>
 #include <optional>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -93,6 +99,8 @@ private slots:
     void cancels_data();
     void cancels();
     void releasesWhenDestroyed();
+    void readsASixteenBitScreen_data();
+    void readsASixteenBitScreen();
     void readsThePortalsReply_data();
     void readsThePortalsReply();
     void portalPick_data();
@@ -294,6 +302,67 @@ void tst_ScreenPick::releasesWhenDestroyed()
         QTRY_VERIFY(grabbed());
     }
     verifyReleased();
+}
+
+void tst_ScreenPick::readsASixteenBitScreen_data()
+{
+    // Pixels of the square around the pointer, from its top left corner;
+    // an invalid colour: off the screen, left transparent.
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<QList<QPoint>>("pixels");
+    QTest::addColumn<QList<QColor>>("expected");
+    // Each component c of n steps shows as c x 255 / n, rounded: red 5 of 31
+    // is 41.1, 25 is 205.6; green 20 of 63 is 80.95; blue 1 of 31 is 8.2.
+    QTest::newRow("inside: 11 pixels a row, 22 bytes padded to 24")
+        << QPoint(37, 20) << QList<QPoint>{{0, 0}, {5, 5}, {10, 10}, {10, 0}}
+        << QList<QColor>{QColor(0, 61, 8), QColor(41, 81, 8), QColor(82, 101, 8), QColor(82, 61, 8)};
+    QTest::newRow("at the top right corner: 7 pixels a row, 14 bytes padded to 16")
+        << QPoint(62, 1) << QList<QPoint>{{5, 5}, {6, 4}, {0, 10}, {7, 5}, {5, 3}}
+        << QList<QColor>{QColor(247, 4, 8), QColor(255, 0, 8), QColor(206, 24, 8), QColor(), QColor()};
+}
+
+// The conversion of what the server sends, on a screen of two bytes a pixel
+// (red 5 bits, green 6, blue 5), whose rows are padded to 4 bytes: every
+// pixel (x, y) holds red x mod 32, green y and blue x / 32.
+void tst_ScreenPick::readsASixteenBitScreen()
+{
+    QFETCH(QPoint, pointer);
+    QFETCH(QList<QPoint>, pixels);
+    QFETCH(QList<QColor>, expected);
+    TXSession sixteen(QStringLiteral("64x48x16"));
+    QVERIFY2(sixteen.isReady(), "Xvfb did not start");
+    const QByteArray display = sixteen.environment().value(QStringLiteral("DISPLAY")).toLatin1();
+    xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+    const auto disconnect = qScopeGuard([connection] { xcb_disconnect(connection); });
+    QVERIFY(!xcb_connection_has_error(connection));
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    QCOMPARE(screen->root_depth, 16);
+    QCOMPARE(xcb_get_setup(connection)->image_byte_order, XCB_IMAGE_ORDER_LSB_FIRST);
+    QVector<uint16_t> pattern(64 * 48);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            pattern[y * 64 + x] = uint16_t((x % 32) << 11 | y << 5 | x / 32);
+    const xcb_gcontext_t gc = xcb_generate_id(connection);
+    xcb_create_gc(connection, gc, screen->root, 0, nullptr);
+    xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, gc, 64, 48, 0, 0, 0, 16,
+                  uint32_t(pattern.size() * 2), reinterpret_cast<const uint8_t *>(pattern.constData()));
+
+    std::unique_ptr<TRootShot> shot = TRootShot::make(connection, screen->root);
+    QVERIFY(shot);
+    shot->take(QRect(0, 0, 64, 48));
+    TPointerPlace place;
+    place.root = screen->root;
+    place.position = pointer;
+    place.screenSize = QSize(64, 48);
+    const QImage square = shot->around(place, 5);
+    for (int i = 0; i < pixels.size(); ++i) {
+        const QColor shown = square.pixelColor(pixels.at(i));
+        const QString where = QStringLiteral("square pixel %1,%2").arg(pixels.at(i).x()).arg(pixels.at(i).y());
+        if (expected.at(i).isValid())
+            QVERIFY2(shown == expected.at(i), qPrintable(where + QStringLiteral(": ") + shown.name()));
+        else
+            QVERIFY2(shown.alpha() == 0, qPrintable(where));
+    }
 }
 
 bool tst_ScreenPick::startPortal(QProcess &portal, const QStringList &arguments)
