@@ -293,8 +293,6 @@ void TColorChooser::layOut(unsigned flags)
     left->addWidget(m_customLabel);
     left->addWidget(m_customGrid, 0, Qt::AlignLeft);
     left->addWidget(m_add);
-    left->addSpacing(8);
-    left->addWidget(m_pair);
     left->addStretch();
 
     // The field, the bar and the numbers are the "full open" part; without
@@ -324,6 +322,8 @@ void TColorChooser::layOut(unsigned flags)
     columns->addLayout(left);
     columns->addSpacing(12);
     columns->addWidget(fullPart, 0, Qt::AlignTop);
+    columns->addSpacing(12);
+    columns->addWidget(m_pair, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     if (!(flags & TChooseColorRequest::FullOpen)) {
@@ -340,10 +340,11 @@ void TColorChooser::layOut(unsigned flags)
     // The size fits the contents and stays while the chooser is open.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // The left column first, then the boxes row by row as they stand.
-    QList<QWidget *> order = {m_customGrid->cell(CustomColorCount - 1), m_add};
+    // The left column first, then the boxes row by row as they stand, then
+    // the text on its background.
+    QList<QWidget *> order = {m_customGrid->cell(CustomColorCount - 1), m_add, m_field, m_brightness, m_hue, m_red,
+                              m_saturation, m_green, m_lightness, m_blue, m_typed, m_pick};
     order += m_pair->tabStops();
-    order += {m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue, m_typed, m_pick};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
