@@ -86,8 +86,9 @@ function checkNearest(from, fixed, found) {
     // black), returns its far end, black or white, which fails; the
     // passing colours lie on the other side. Counted and shown on every
     // run, not failed, until the search looks on both sides.
-    const farEnd = found === "#000000" ? "#FFFFFF" : found === "#FFFFFF" ? "#000000" : "";
-    if (!passes(found, fixed) && farEnd && passes(onLine(farEnd === "#FFFFFF" ? 1 : 0, c, h), fixed)) {
+    const lighter = wcag.hex(fixed, "#000000") - wcag.hex(from, "#000000");
+    const awayEnd = lighter > 0 ? "#000000" : lighter < 0 ? "#FFFFFF" : found;
+    if (!passes(found, fixed) && found === awayEnd && passes(onLine(found === "#000000" ? 1 : 0, c, h), fixed)) {
         ++wrongSide;
         return "";
     }
@@ -119,6 +120,15 @@ function checkNearest(from, fixed, found) {
     // (#0900E9 beside #0800E9) can run against the line's lightness, and
     // colorjs.io may round the line a step otherwise than Tintaro.
     const back = l > fl ? 1 : -1;
+    // Nor does the other side of the moved colour hold a passing colour
+    // nearer by more than a step (passing colours there, if any, run from
+    // a boundary to the end of the line, so the one just short of the
+    // found one's distance tells).
+    const other = l + back * (Math.abs(fl - l) - 2 * reachL);
+    if (other > 0 && other < 1 && Math.abs(other - l) > 2 * reachL) {
+        const across = onLine(other, c, h);
+        if (passes(across, fixed)) return `${across}, on the other side of ${from} and nearer, passes`;
+    }
     for (let x = fl; back * (l - x) > 0; x += back * 0.0005) {
         const closer = onLine(x, c, h);
         if (closer === found || back * (oklch(closer)[0] - fl) < reachL) continue;
