@@ -453,6 +453,12 @@ void tst_Css::apca_data()
     QTest::newRow("#AAA on #000") << MakeColor(0xAA, 0xAA, 0xAA) << MakeColor(0, 0, 0) << -56.24113336839742;
     QTest::newRow("#123 on #DEF") << MakeColor(0x11, 0x22, 0x33) << MakeColor(0xDD, 0xEE, 0xFF) << 91.66830811481631;
     QTest::newRow("#DEF on #123") << MakeColor(0xDD, 0xEE, 0xFF) << MakeColor(0x11, 0x22, 0x33) << -93.06770049484275;
+    // The pair published as "#123 vs #444" and "#234 vs #444": the second
+    // is #444 on #123 (apca-w3 0.1.9 gives -7.526878460278154 for it and 0
+    // for #223344 and #444444 either way round). Just past the clip.
+    QTest::newRow("#123 on #444") << MakeColor(0x11, 0x22, 0x33) << MakeColor(0x44, 0x44, 0x44) << 8.32326136957393;
+    QTest::newRow("#444 on #123") << MakeColor(0x44, 0x44, 0x44) << MakeColor(0x11, 0x22, 0x33)
+                                  << -7.526878460278154;
     QTest::newRow("#123 on #234: below the clip") << MakeColor(0x11, 0x22, 0x33) << MakeColor(0x22, 0x33, 0x44)
                                                   << 0.0;
 }

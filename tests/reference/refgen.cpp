@@ -2,13 +2,21 @@
 //   copy <tab> #RRGGBB <tab> text <tab> the form to ten decimals
 //   typed <tab> kind <tab> text <tab> #RRGGBB or "-" <tab> 1 when gamut mapped
 //   contrast <tab> #RRGGBB <tab> ratio <tab> cut text <tab> Lc white <tab> Lc black
+//   pair <tab> text <tab> background <tab> ratio <tab> cut text <tab> verdicts
+//        <tab> Lc <tab> nearest text <tab> nearest background
 // for a fixed sample of colours and the colours at the edges of the cube.
+// A pair's verdicts are five "+" (pass) or "-" (fail): AA, AAA, large AA,
+// large AAA, and non-graphic contrast (3:1, what large AA judges); its
+// nearest colours are NearestPassingAA moving the text (background fixed)
+// and moving the background (text fixed), "-" where it returns nothing.
 #include "contrast.h"
 #include "css.h"
 #include "csstext.h"
 #include "nearest.h"
 
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -54,6 +62,57 @@ void typed(const std::string &kind, const std::string &text)
     const TCssColor color = ParseCssColor(text);
     std::printf("typed\t%s\t%s\t%s\t%d\n", kind.c_str(), text.c_str(),
                 color.Status == TCssStatus::Color ? ColorToHtml(color.Color).c_str() : "-", color.GamutMapped ? 1 : 0);
+}
+
+void pair(TColor text, TColor background)
+{
+    const double ratio = ContrastRatio(text, background);
+    const TWcagVerdict verdict = WcagVerdict(ratio);
+    const auto sign = [](bool pass) { return pass ? '+' : '-'; };
+    const auto nearest = [](std::optional<TColor> c) { return c ? ColorToHtml(*c) : std::string("-"); };
+    std::printf("pair\t%s\t%s\t%.17g\t%s\t%c%c%c%c%c\t%.17g\t%s\t%s\n", ColorToHtml(text).c_str(),
+                ColorToHtml(background).c_str(), ratio, CutRatioText(ratio).c_str(), sign(verdict.AA),
+                sign(verdict.AAA), sign(verdict.LargeAA), sign(verdict.LargeAAA), sign(verdict.LargeAA),
+                ApcaContrast(text, background), nearest(NearestPassingAA(text, background)).c_str(),
+                nearest(NearestPassingAA(background, text)).c_str());
+}
+
+// Text and background pairs: the edges first (greys against white, black
+// and each other, colours against themselves, pairs within a thousandth of
+// 3, 4.5 and 7 either way round), then `count` random pairs.
+void pairs(std::size_t count, const std::vector<TColor> &colours)
+{
+    const TColor white = MakeColor(255, 255, 255);
+    const TColor black = MakeColor(0, 0, 0);
+    for (int v = 0; v < 256; ++v) {
+        const TColor grey = MakeColor(v, v, v);
+        pair(grey, white);
+        pair(white, grey);
+        pair(grey, black);
+        pair(black, grey);
+    }
+    for (int a = 0; a < 256; a += 17)
+        for (int b = 0; b < 256; b += 17)
+            pair(MakeColor(a, a, a), MakeColor(b, b, b));
+    for (std::size_t i = 0; i < colours.size(); i += 97)
+        pair(colours[i], colours[i]);
+    std::mt19937 random(4500);
+    for (const double threshold : {3.0, 4.5, 7.0}) {
+        int found = 0;
+        for (int i = 0; i < 20000000 && found < 200; ++i) {
+            const TColor a = TColor(random() & 0xFFFFFF), b = TColor(random() & 0xFFFFFF);
+            if (std::abs(ContrastRatio(a, b) - threshold) < 1e-3) {
+                pair(a, b);
+                pair(b, a);
+                ++found;
+            }
+        }
+    }
+    std::mt19937 more(20261210);
+    for (std::size_t i = 0; i < count; ++i) {
+        const TColor text = TColor(more() & 0xFFFFFF);
+        pair(text, TColor(more() & 0xFFFFFF));
+    }
 }
 
 } // namespace
@@ -126,5 +185,6 @@ int main(int argc, char **argv)
         std::printf("contrast\t%s\t%.17g\t%s\t%.17g\t%.17g\n", ColorToHtml(c).c_str(), ratio, CutRatioText(ratio).c_str(),
                     ApcaContrast(MakeColor(255, 255, 255), c), ApcaContrast(MakeColor(0, 0, 0), c));
     }
+    pairs(count, colours);
     return 0;
 }
