@@ -7,6 +7,7 @@ the nearer end, and answer at once. Once the chooser is closed the main
 window acts again. Exits non-zero on the first mismatch.
 """
 import re
+import subprocess
 import sys
 import time
 
@@ -116,6 +117,19 @@ if not sample.description.startswith("文字 #000000、背景 #FFFFFF。21.00:1 
 press(one(chooser, pyatspi.ROLE_PUSH_BUTTON, "入れ替え"))
 wait_for("the swapped pair", lambda: sample.description.startswith("文字 #FFFFFF、背景 #000000。21.00:1"))
 print("sample: %s" % sample.description)
+# What the X server shows there: the black background at the sample's
+# corner, and the white of the text among its pixels.
+settle()
+box = sample.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+grab = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (box.width - 8, box.height - 8,
+                       box.x + 4, box.y + 4), "+repage", "png:-"], stdout=subprocess.PIPE, check=True).stdout
+shown = subprocess.run(["convert", "png:-", "-unique-colors", "txt:-"], input=grab, stdout=subprocess.PIPE,
+                       check=True).stdout.decode()
+corner = subprocess.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % (box.x + 4, box.y + 4), "txt:-"],
+                        stdout=subprocess.PIPE, check=True, text=True).stdout
+if "#000000" not in corner or "#FFFFFF" not in shown:
+    fail("the screen shows the sample as %r, its corner %r" % (shown[-200:], corner))
+print("sample on screen: black background, white text")
 
 # The chooser's own typed field and boxes.
 typed = one(chooser, pyatspi.ROLE_TEXT, "HTML色")

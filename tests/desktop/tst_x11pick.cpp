@@ -123,7 +123,8 @@ void tst_X11Pick::openChooser()
     request.flags = TChooseColorRequest::RgbInit | TChooseColorRequest::FullOpen;
     request.initialColor = MakeColor(1, 2, 3);
     m_chooser = std::make_unique<TColorChooser>(request);
-    // On the left monitor, clear of every pixel picked below.
+    // On the left monitor, clear of every pixel picked below (at 200 % it
+    // spans x 170 to 1750 and y 44 to 1110 of the left monitor).
     for (QScreen *screen : QGuiApplication::screens())
         if (screen->name() == QLatin1String("left"))
             m_chooser->setScreen(screen);
@@ -167,7 +168,7 @@ void tst_X11Pick::exactPixel_data()
         QPoint pixel;
     } rows[] = {
         {"left monitor, first pixel", 0, {0, 0}},
-        {"left monitor, inside", 0, {200, 900}},
+        {"left monitor, inside", 0, {120, 900}},
         {"left monitor, last column", 0, {1919, 517}},
         {"left monitor, last row", 0, {733, 1199}},
         {"left monitor, last pixel", 0, {1919, 1199}},
@@ -225,7 +226,7 @@ void tst_X11Pick::loupe_data()
         Qt::Corner corner;
         QPoint at100, at150, at200;
     } rows[] = {
-        {"left monitor", 0, {204, 600}, false, left, Qt::TopLeftCorner, {228, 624}, {240, 636}, {252, 648}},
+        {"left monitor", 0, {120, 600}, false, left, Qt::TopLeftCorner, {144, 624}, {156, 636}, {168, 648}},
         {"right monitor, first column", 0, {1920, 6}, false, right, Qt::TopLeftCorner, {1944, 30}, {1956, 42},
          {1968, 54}},
         {"right monitor, ending on its last pixel", 0, {3838, 1199}, false, right, Qt::BottomRightCorner, {}, {}, {}},

@@ -17,7 +17,7 @@ const channels = (color) =>
 const hex = (rgb) => "#" + rgb.map((c) => c.toString(16).padStart(2, "0").toUpperCase()).join("");
 
 let copied = 0, typed = 0, contrasts = 0, withinOne = 0, ties = 0, worstRatio = 0;
-let pairs = 0, moved = 0, mapped = 0, wrongSide = 0, worstPairRatio = 0, worstLc = 0, worstOffLine = 0;
+let pairs = 0, moved = 0, mapped = 0, worstPairRatio = 0, worstLc = 0, worstOffLine = 0;
 const failures = [];
 let failed = 0;
 const fail = (line, why) => { ++failed; if (failures.length < (Number(process.env.SHOW_FAILURES) || 20)) failures.push(`${line}: ${why}`); };
@@ -80,17 +80,6 @@ function checkNearest(from, fixed, found) {
     if (found === "-") {
         // Nothing only where neither end of the line passes.
         return passes(onLine(0, c, h), fixed) || passes(onLine(1, c, h), fixed) ? "an end of the line passes" : "";
-    }
-    // NearestPassingAA searches only the side away from the fixed colour's
-    // luminance and, where that side holds no passing colour (#010101 on
-    // black), returns its far end, black or white, which fails; the
-    // passing colours lie on the other side. Counted and shown on every
-    // run, not failed, until the search looks on both sides.
-    const lighter = wcag.hex(fixed, "#000000") - wcag.hex(from, "#000000");
-    const awayEnd = lighter > 0 ? "#000000" : lighter < 0 ? "#FFFFFF" : found;
-    if (!passes(found, fixed) && found === awayEnd && passes(onLine(found === "#000000" ? 1 : 0, c, h), fixed)) {
-        ++wrongSide;
-        return "";
     }
     ++moved;
     if (!passes(found, fixed)) return `${found} fails`;
@@ -197,8 +186,6 @@ for await (const line of createInterface({ input: process.stdin })) {
 console.log(`wcag-contrast, apca-w3: ${pairs} pairs (ratio at most ${worstPairRatio.toExponential(1)} apart, ` +
             `Lc at most ${worstLc.toExponential(1)}), ${moved} nearest passing colours (${mapped} with less chroma, ` +
             `at most ${worstOffLine.toFixed(2)} of the allowance off the hue line)`);
-if (wrongSide)
-    console.log(`${wrongSide} nearest passing colours are black or white and fail, where the other side of the line passes`);
 console.log(`colorjs.io ${Color.version ?? ""}: ${copied} copied texts, ${typed} typed texts ` +
             `(channels one step off: ${ties} at a half, ${withinOne} Lab/OKLab or mapped), ${contrasts} contrast rows (colorjs.io's ratio at most ${worstRatio.toExponential(1)} apart)`);
 console.log(`${failed} disagreements`);

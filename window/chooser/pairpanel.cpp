@@ -134,11 +134,15 @@ void TPairPanel::createControls()
     m_swap->setToolTip(QStringLiteral("文字の色と背景の色を入れ替えます"));
     connect(m_swap, &QPushButton::clicked, this, &TPairPanel::swap);
     m_nearestText = PlainButton(QString(), "nearestText", this);
+    m_nearestText->setToolTip(QStringLiteral("この背景で AA を満たす、同じ色相でいちばん近い文字色にします"));
+    m_nearestText->setAccessibleDescription(m_nearestText->toolTip());
     connect(m_nearestText, &QPushButton::clicked, this, [this] {
         if (m_figures.NearestText)
             emit textWanted(*m_figures.NearestText);
     });
     m_nearestBackground = PlainButton(QString(), "nearestBackground", this);
+    m_nearestBackground->setToolTip(QStringLiteral("この文字色で AA を満たす、同じ色相でいちばん近い背景にします"));
+    m_nearestBackground->setAccessibleDescription(m_nearestBackground->toolTip());
     connect(m_nearestBackground, &QPushButton::clicked, this, [this] {
         if (m_figures.NearestBackground)
             setBackground(*m_figures.NearestBackground);
@@ -148,10 +152,11 @@ void TPairPanel::createControls()
     // Their width is that of the longest caption they can have, since their
     // colours' digits differ in width.
     int widest = 0;
-    for (const QString &caption : {QStringLiteral("AA を満たす文字色 #WWWWWW に(&N)"),
-                                   QStringLiteral("この背景で AA を満たす文字色なし(&N)"),
-                                   QStringLiteral("AA を満たす背景 #WWWWWW に(&J)"),
-                                   QStringLiteral("この文字色で AA を満たす背景なし(&J)")}) {
+    m_nearestText->ensurePolished();
+    for (const QString &caption : {QStringLiteral("文字色を #WWWWWW に(&N)"),
+                                   QStringLiteral("合う文字色なし(&N)"),
+                                   QStringLiteral("背景を #WWWWWW に(&J)"),
+                                   QStringLiteral("合う背景なし(&J)")}) {
         m_nearestText->setText(caption);
         widest = std::max(widest, m_nearestText->sizeHint().width());
     }
@@ -260,10 +265,10 @@ void TPairPanel::refresh()
         button->setText(text);
         button->setAccessibleName(PlainCaption(text));
     };
-    offer(m_nearestText, m_figures.NearestText, QStringLiteral("AA を満たす文字色 %1 に(&N)"),
-          QStringLiteral("この背景で AA を満たす文字色なし(&N)"));
-    offer(m_nearestBackground, m_figures.NearestBackground, QStringLiteral("AA を満たす背景 %1 に(&J)"),
-          QStringLiteral("この文字色で AA を満たす背景なし(&J)"));
+    offer(m_nearestText, m_figures.NearestText, QStringLiteral("文字色を %1 に(&N)"),
+          QStringLiteral("合う文字色なし(&N)"));
+    offer(m_nearestBackground, m_figures.NearestBackground, QStringLiteral("背景を %1 に(&J)"),
+          QStringLiteral("合う背景なし(&J)"));
 }
 
 void TPairPanel::execCopyMenu(const QPoint &globalPos)
