@@ -457,7 +457,9 @@ void tst_MainWindow::swatchesDescribeTheirColour_data()
     // Contrast by the WCAG 2 formula and distances by CIEDE2000, worked out
     // apart from the program; APCA Lc from colorjs.io, and the nearest
     // passing colours by a search over OKLCH lightness written with
-    // colorjs.io's gamut mapping.
+    // colorjs.io's gamut mapping; protanopia and deuteranopia from
+    // colorspacious (sRGB1+CVD at severity 100), tritanopia from
+    // tests/colour/tritan_expected.py.
     QTest::addColumn<QList<int>>("sliders");
     QTest::addColumn<QString>("panel");
     QTest::addColumn<QString>("description");
@@ -466,27 +468,34 @@ void tst_MainWindow::swatchesDescribeTheirColour_data()
     const QString largeOnly = QStringLiteral("（AA 不合格、AAA 不合格、大きな文字 AA 合格、AAA 不合格）");
     QTest::newRow("black at start") << QList<int>{0, 0, 0} << "Panel1"
                                     << "#000000 black · 白 21.00:1" + pass + " · 黒 1.00:1" + fail
-            + " · WCAG 3 草案の APCA Lc 白 -107.9、黒 0.0 · 黒の文字で AA を満たす近い色 #757575";
+            + " · WCAG 3 草案の APCA Lc 白 -107.9、黒 0.0 · 黒の文字で AA を満たす近い色 #757575"
+              " · 見え方 1型2色覚（P型） #000000、2型2色覚（D型） #000000、3型2色覚（T型） #000000";
     QTest::newRow("gold, named") << QList<int>{255, 215, 0} << "Panel1"
                                  << "#FFD700 gold · 白 1.40:1" + fail + " · 黒 14.97:1" + pass
-            + " · WCAG 3 草案の APCA Lc 白 -21.9、黒 84.5 · 白の文字で AA を満たす近い色 #8F7400";
+            + " · WCAG 3 草案の APCA Lc 白 -21.9、黒 84.5 · 白の文字で AA を満たす近い色 #8F7400"
+              " · 見え方 1型2色覚（P型） #F0D300、2型2色覚（D型） #FADF24、3型2色覚（T型） #FFC9D0";
     QTest::newRow("near gold") << QList<int>{255, 200, 0} << "Panel1"
                                << "#FFC800 · 近い色 gold (ΔE 5.0) · 白 1.55:1" + fail + " · 黒 13.51:1" + pass
-            + " · WCAG 3 草案の APCA Lc 白 -28.5、黒 78.6 · 白の文字で AA を満たす近い色 #977000";
+            + " · WCAG 3 草案の APCA Lc 白 -28.5、黒 78.6 · 白の文字で AA を満たす近い色 #977000"
+              " · 見え方 1型2色覚（P型） #E2C700、2型2色覚（D型） #EFD51E、3型2色覚（T型） #FFBAC3";
     QTest::newRow("dark, near midnightblue") << QList<int>{0x12, 0x34, 0x56} << "Panel1"
                                              << "#123456 · 近い色 midnightblue (ΔE 11.8) · 白 12.71:1" + pass
-            + " · 黒 1.65:1" + fail + " · WCAG 3 草案の APCA Lc 白 -101.9、黒 0.0 · 黒の文字で AA を満たす近い色 #54779D";
+            + " · 黒 1.65:1" + fail + " · WCAG 3 草案の APCA Lc 白 -101.9、黒 0.0 · 黒の文字で AA を満たす近い色 #54779D"
+              " · 見え方 1型2色覚（P型） #243657、2型2色覚（D型） #1A3055、3型2色覚（T型） #003845";
     QTest::newRow("red component, named: 3.99 is no 4.0") << QList<int>{255, 215, 0} << "Panel2"
                                           << "#FF0000 red · 白 3.99:1" + largeOnly
             + " · 黒 5.25:1（AA 合格、AAA 不合格、大きな文字 AA 合格、AAA 合格） · WCAG 3 草案の APCA Lc 白 -69.6、黒 40.0"
-              " · 白の文字で AA を満たす近い色 #EE0000";
+              " · 白の文字で AA を満たす近い色 #EE0000"
+              " · 見え方 1型2色覚（P型） #6D5F00、2型2色覚（D型） #A39000、3型2色覚（T型） #FF004E";
     QTest::newRow("green component, near limegreen") << QList<int>{255, 215, 0} << "Panel3"
                                                      << "#00D700 · 近い色 limegreen (ΔE 3.4) · 白 1.95:1" + fail
-            + " · 黒 10.72:1" + pass + " · WCAG 3 草案の APCA Lc 白 -41.0、黒 67.2 · 白の文字で AA を満たす近い色 #008A00";
+            + " · 黒 10.72:1" + pass + " · WCAG 3 草案の APCA Lc 白 -41.0、黒 67.2 · 白の文字で AA を満たす近い色 #008A00"
+              " · 見え方 1型2色覚（P型） #DCC100、2型2色覚（D型） #C9B430、3型2色覚（T型） #67C5E4";
     QTest::newRow("gray: 3.94 with white") << QList<int>{128, 128, 128} << "Panel1"
                                            << "#808080 gray · 白 3.94:1" + largeOnly
             + " · 黒 5.31:1（AA 合格、AAA 不合格、大きな文字 AA 合格、AAA 合格） · WCAG 3 草案の APCA Lc 白 -72.4、黒 37.2"
-              " · 白の文字で AA を満たす近い色 #767676";
+              " · 白の文字で AA を満たす近い色 #767676"
+              " · 見え方 1型2色覚（P型） #808080、2型2色覚（D型） #808080、3型2色覚（T型） #808080";
 }
 
 void tst_MainWindow::swatchesDescribeTheirColour()

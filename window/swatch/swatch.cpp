@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "csstext.h"
 #include "nearest.h"
+#include "textpair.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -57,6 +58,11 @@ QString SwatchDescription(TColor color)
         text += QStringLiteral(" · 白の文字で AA を満たす近い色 ") + ToHtmlText(*passing);
     if (const auto passing = NearestPassingAA(color, Black))
         text += QStringLiteral(" · 黒の文字で AA を満たす近い色 ") + ToHtmlText(*passing);
+    text += QStringLiteral(" · 見え方");
+    for (const TVision vision : {TVision::Protanopia, TVision::Deuteranopia, TVision::Tritanopia})
+        text += (vision == TVision::Protanopia ? QStringLiteral(" ") : QStringLiteral("、"))
+            + QString::fromUtf8(VisionName(vision).data(), qsizetype(VisionName(vision).size())) + QStringLiteral(" ")
+            + ToHtmlText(SeenWith(color, vision, 1));
     return text;
 }
 
