@@ -66,35 +66,6 @@ bool fitsRgb(const TRgb &rgb, TColor color)
     return near(rgb.X, GetRValue(color)) && near(rgb.Y, GetGValue(color)) && near(rgb.Z, GetBValue(color));
 }
 
-using TMatrix = std::array<double, 9>;
-
-TVec3 apply(const TMatrix &m, const TVec3 &v)
-{
-    return {m[0] * v.X + m[1] * v.Y + m[2] * v.Z, m[3] * v.X + m[4] * v.Y + m[5] * v.Z,
-            m[6] * v.X + m[7] * v.Y + m[8] * v.Z};
-}
-
-TMatrix product(const TMatrix &a, const TMatrix &b)
-{
-    TMatrix m{};
-    for (std::size_t row = 0; row < 3; ++row)
-        for (std::size_t column = 0; column < 3; ++column)
-            for (std::size_t k = 0; k < 3; ++k)
-                m[row * 3 + column] += a[row * 3 + k] * b[k * 3 + column];
-    return m;
-}
-
-TMatrix inverse(const TMatrix &m)
-{
-    const double c00 = m[4] * m[8] - m[5] * m[7];
-    const double c01 = m[5] * m[6] - m[3] * m[8];
-    const double c02 = m[3] * m[7] - m[4] * m[6];
-    const double determinant = m[0] * c00 + m[1] * c01 + m[2] * c02;
-    return {c00 / determinant, (m[2] * m[7] - m[1] * m[8]) / determinant, (m[1] * m[5] - m[2] * m[4]) / determinant,
-            c01 / determinant, (m[0] * m[8] - m[2] * m[6]) / determinant, (m[2] * m[3] - m[0] * m[5]) / determinant,
-            c02 / determinant, (m[1] * m[6] - m[0] * m[7]) / determinant, (m[0] * m[4] - m[1] * m[3]) / determinant};
-}
-
 // Such an engine's way to linear sRGB: the profile's D50 primaries in 16.16
 // fixed point, D65 XYZ adapted to a D50 of 0.96422, 1, 0.82521 by Bradford,
 // and Lab taken on a D50 of 0.9642, 1, 0.8251 (FromXyzD50 takes the XYZ that
@@ -104,26 +75,25 @@ TMatrix inverse(const TMatrix &m)
 // lay on a half.
 struct TEngine
 {
-    TMatrix FromXyzD65;
-    TMatrix FromXyzD50;
+    TMatrix3 FromXyzD65;
+    TMatrix3 FromXyzD50;
 };
 
 const TEngine &engine()
 {
     static const TEngine e = [] {
         constexpr double Fixed = 65536;
-        const TMatrix primaries = {0x6FA2 / Fixed, 0x6299 / Fixed, 0x24A0 / Fixed, 0x38F5 / Fixed, 0xB785 / Fixed,
+        const TMatrix3 primaries = {0x6FA2 / Fixed, 0x6299 / Fixed, 0x24A0 / Fixed, 0x38F5 / Fixed, 0xB785 / Fixed,
                                    0x0F84 / Fixed, 0x0390 / Fixed, 0x18DA / Fixed, 0xB6CF / Fixed};
-        const TMatrix bradford = {0.8951, 0.2664, -0.1614, -0.7502, 1.7135, 0.0367, 0.0389, -0.0685, 1.0296};
-        const TVec3 from = apply(bradford, {0.3127 / 0.3290, 1, (1 - 0.3127 - 0.3290) / 0.3290});
-        const TVec3 to = apply(bradford, {0.96422, 1, 0.82521});
-        const TMatrix scale = {to.X / from.X, 0, 0, 0, to.Y / from.Y, 0, 0, 0, to.Z / from.Z};
-        const TMatrix toLinear = inverse(primaries);
+        const TMatrix3 bradford = {0.8951, 0.2664, -0.1614, -0.7502, 1.7135, 0.0367, 0.0389, -0.0685, 1.0296};
+        const TVec3 from = bradford * TVec3{0.3127 / 0.3290, 1, (1 - 0.3127 - 0.3290) / 0.3290};
+        const TVec3 to = bradford * TVec3{0.96422, 1, 0.82521};
+        const TMatrix3 scale = Diagonal({to.X / from.X, to.Y / from.Y, to.Z / from.Z});
+        const TMatrix3 toLinear = Inverse(primaries);
         // CSS takes D50 by its four-figure chromaticity; the engine by X and Z.
-        const TMatrix labWhite = {0.9642 / (0.3457 / 0.3585), 0, 0, 0, 1, 0, 0, 0,
+        const TMatrix3 labWhite = {0.9642 / (0.3457 / 0.3585), 0, 0, 0, 1, 0, 0, 0,
                                   0.8251 / ((1 - 0.3457 - 0.3585) / 0.3585)};
-        return TEngine{product(toLinear, product(inverse(bradford), product(scale, bradford))),
-                       product(toLinear, labWhite)};
+        return TEngine{toLinear * (Inverse(bradford) * (scale * bradford)), toLinear * labWhite};
     }();
     return e;
 }
@@ -289,10 +259,10 @@ bool labFits(const TVec3 &v, TColor color, double slack)
 {
     if (v.X >= 100)
         return color == MakeColor(255, 255, 255);
-    const TVec3 xyz = LabToXyzD50(v);
+    const TVec3 xyz = LabD50ToXyzD50(v);
     // The engine's arithmetic within the step, without room to spare.
     return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(xyz)), color, slack)
-        && fitsLinear(apply(engine().FromXyzD50, xyz), color, 0);
+        && fitsLinear(engine().FromXyzD50 * xyz, color, 0);
 }
 
 // The search tries one hue many times over: its cosine and sine are kept.
@@ -321,7 +291,7 @@ bool oklabFits(const TVec3 &v, TColor color, double slack)
     if (v.X <= 0)
         return color == MakeColor(0, 0, 0);
     const TVec3 xyz = OklabToXyz(v);
-    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(apply(engine().FromXyzD65, xyz), color, 0);
+    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(engine().FromXyzD65 * xyz, color, 0);
 }
 
 bool oklchFits(const TVec3 &v, TColor color, double slack)
@@ -329,20 +299,7 @@ bool oklchFits(const TVec3 &v, TColor color, double slack)
     return oklabFits(polar(v), color, slack);
 }
 
-// The colour in linear light, from a table of the 256 component values.
-TVec3 linearOf(TColor color)
-{
-    static const std::array<double, 256> table = [] {
-        std::array<double, 256> t{};
-        for (int n = 0; n < 256; ++n)
-            t[std::size_t(n)] = SrgbToLinear(n / 255.0);
-        return t;
-    }();
-    return {table[std::size_t(GetRValue(color))], table[std::size_t(GetGValue(color))],
-            table[std::size_t(GetBValue(color))]};
-}
-
-TVec3 labOf(const TVec3 &linear) { return XyzD50ToLab(XyzD65ToD50(LinearSrgbToXyz(linear))); }
+TVec3 labOf(const TVec3 &linear) { return XyzD50ToLabD50(XyzD65ToD50(LinearSrgbToXyz(linear))); }
 
 // The second aim of a Lab or OKLab text: the colour moved, in linear light,
 // half of the way the engine's arithmetic would move it the other way, so
@@ -355,14 +312,14 @@ TVec3 between(const TVec3 &linear, const TVec3 &engineLinear)
 
 TVec3 labAim(TColor color)
 {
-    const TVec3 linear = linearOf(color);
-    return labOf(between(linear, apply(engine().FromXyzD50, XyzD65ToD50(LinearSrgbToXyz(linear)))));
+    const TVec3 linear = ColorToLinear(color);
+    return labOf(between(linear, engine().FromXyzD50 * XyzD65ToD50(LinearSrgbToXyz(linear))));
 }
 
 TVec3 oklabAim(TColor color)
 {
-    const TVec3 linear = linearOf(color);
-    return LinearSrgbToOklab(between(linear, apply(engine().FromXyzD65, LinearSrgbToXyz(linear))));
+    const TVec3 linear = ColorToLinear(color);
+    return LinearSrgbToOklab(between(linear, engine().FromXyzD65 * LinearSrgbToXyz(linear)));
 }
 
 } // namespace
@@ -382,25 +339,25 @@ std::string ColorToCssHwb(TColor color)
 std::string ColorToCssLab(TColor color)
 {
     static constexpr TForm form{"lab", false, {"", "", ""}, -1, -1, labFits};
-    return serialise(color, labOf(linearOf(color)), form, labAim);
+    return serialise(color, labOf(ColorToLinear(color)), form, labAim);
 }
 
 std::string ColorToCssLch(TColor color)
 {
     static constexpr TForm form{"lch", false, {"", "", ""}, 2, 1, lchFits};
-    return serialise(color, LabToLch(labOf(linearOf(color))), form,
+    return serialise(color, LabToLch(labOf(ColorToLinear(color))), form,
                      [](TColor c) { return LabToLch(labAim(c)); });
 }
 
 std::string ColorToCssOklab(TColor color)
 {
     static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits};
-    return serialise(color, LinearSrgbToOklab(linearOf(color)), form, oklabAim);
+    return serialise(color, LinearSrgbToOklab(ColorToLinear(color)), form, oklabAim);
 }
 
 std::string ColorToCssOklch(TColor color)
 {
     static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits};
-    return serialise(color, LabToLch(LinearSrgbToOklab(linearOf(color))), form,
+    return serialise(color, LabToLch(LinearSrgbToOklab(ColorToLinear(color))), form,
                      [](TColor c) { return LabToLch(oklabAim(c)); });
 }

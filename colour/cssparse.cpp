@@ -139,7 +139,7 @@ std::optional<TCssColor> rgbColor(const TArguments &args)
         const auto value = amount(args.Component[std::size_t(i)], 255, !args.Legacy);
         if (!value)
             return std::nullopt;
-        channel[i] = int(std::floor(std::clamp(*value, 0.0, 255.0) + 0.5));
+        channel[i] = RoundToByte(*value);
     }
     return opaque(MakeColor(channel[0], channel[1], channel[2]));
 }
@@ -183,7 +183,7 @@ std::optional<TCssColor> labFamily(const TArguments &args, bool ok, bool polar)
     }
     if (ok)
         return mapped(MapOklchToSrgb(LabToLch(lab)));
-    return mapped(MapToSrgb(LabToRgb(lab)));
+    return mapped(MapToSrgb(LabD50ToRgb(lab)));
 }
 
 std::optional<TCssColor> colorFunction(const TTokens &tokens)
