@@ -79,7 +79,9 @@ TLabD65 ColorToLabD65(TColor color)
 {
     // The sRGB primaries and D65 white to XYZ, to seven places; the white
     // point is the matrix's row sums, so white comes out as exactly 100/0/0
-    // up to rounding.
+    // up to rounding. Not CSS's exact fractions (LinearSrgbToXyzMatrix): on
+    // those red's L is 53.2371, not the 53.2408 of the published Lab tables
+    // the names were measured against.
     constexpr TMatrix3 m = {0.4124564, 0.3575761, 0.1804375, 0.2126729, 0.7151522,
                             0.0721750, 0.0193339, 0.1191920, 0.9503041};
     constexpr TVec3 white = {m[0] + m[1] + m[2], m[3] + m[4] + m[5], m[6] + m[7] + m[8]};
