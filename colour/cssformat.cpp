@@ -7,8 +7,9 @@
 // primaries, which paint some bright greens half a step from CSS's own
 // values. The tests are done in linear light against precomputed bounds,
 // which keeps one text to a few microseconds.
-#include "css.h"
+#include "cssspaces.h"
 #include "csstext.h"
+#include "iccengine.h"
 
 #include <algorithm>
 #include <array>
@@ -66,38 +67,6 @@ bool fitsRgb(const TRgb &rgb, TColor color)
     return near(rgb.X, GetRValue(color)) && near(rgb.Y, GetGValue(color)) && near(rgb.Z, GetBValue(color));
 }
 
-// Such an engine's way to linear sRGB: the profile's D50 primaries in 16.16
-// fixed point, D65 XYZ adapted to a D50 of 0.96422, 1, 0.82521 by Bradford,
-// and Lab taken on a D50 of 0.9642, 1, 0.8251 (FromXyzD50 takes the XYZ that
-// CSS reads from Lab on its own D50 and moves it onto that white). Checked
-// against Chromium's canvas: 12,000 OKLab and OKLCH texts and 6,000 Lab
-// texts painted as this arithmetic rounds them, but for one Lab channel that
-// lay on a half.
-struct TEngine
-{
-    TMatrix3 FromXyzD65;
-    TMatrix3 FromXyzD50;
-};
-
-const TEngine &engine()
-{
-    static const TEngine e = [] {
-        constexpr double Fixed = 65536;
-        const TMatrix3 primaries = {0x6FA2 / Fixed, 0x6299 / Fixed, 0x24A0 / Fixed, 0x38F5 / Fixed, 0xB785 / Fixed,
-                                   0x0F84 / Fixed, 0x0390 / Fixed, 0x18DA / Fixed, 0xB6CF / Fixed};
-        const TMatrix3 bradford = {0.8951, 0.2664, -0.1614, -0.7502, 1.7135, 0.0367, 0.0389, -0.0685, 1.0296};
-        const TVec3 from = bradford * TVec3{0.3127 / 0.3290, 1, (1 - 0.3127 - 0.3290) / 0.3290};
-        const TVec3 to = bradford * TVec3{0.96422, 1, 0.82521};
-        const TMatrix3 scale = Diagonal({to.X / from.X, to.Y / from.Y, to.Z / from.Z});
-        const TMatrix3 toLinear = Inverse(primaries);
-        // CSS takes D50 by its four-figure chromaticity; the engine by X and Z.
-        const TMatrix3 labWhite = {0.9642 / (0.3457 / 0.3585), 0, 0, 0, 1, 0, 0, 0,
-                                  0.8251 / ((1 - 0.3457 - 0.3585) / 0.3585)};
-        return TEngine{toLinear * (Inverse(bradford) * (scale * bradford)), toLinear * labWhite};
-    }();
-    return e;
-}
-
 struct TForm
 {
     std::string_view Name;
@@ -106,6 +75,7 @@ struct TForm
     int Hue;                                 // the component that is a hue, or -1
     int Chroma;                              // the component that is a chroma, or -1
     bool (*Fits)(const TVec3 &, TColor, double);
+    TMapped (*Read)(const TVec3 &);          // what the reader makes of the components
 };
 
 constexpr double Powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
@@ -221,28 +191,29 @@ std::string serialise(TColor color, TVec3 exact, const TForm &form, TVec3 (*seco
         }
     }
     // Where a channel is 0 or 255 the text may lie beyond the gamut, and
-    // there the reader has the last word: CSS maps an OKLab lightness of 0
-    // or less to black, whatever the rest.
+    // there the reader has the last word (CSS maps an OKLab lightness of 0
+    // or less to black, whatever the rest): decimals are added until the
+    // reader's conversion of the written components gives the colour
+    // unmapped. The written number k / 10^d reads back as rounded() gives it.
     const auto edge = [](int c) { return c == 0 || c == 255; };
     const bool atEdge = edge(GetRValue(color)) || edge(GetGValue(color)) || edge(GetBValue(color));
-    for (;;) {
-        std::string text(form.Name);
-        text += '(';
-        for (std::size_t i = 0; i < 3; ++i) {
-            if (i > 0)
-                text += form.Commas ? ", " : " ";
-            append(text, *component[i], decimals[i]);
-            text += form.Suffix[i];
-        }
-        text += ')';
-        if (!atEdge || decimals == std::array<int, 3>{MostDecimals, MostDecimals, MostDecimals})
-            return text;
-        const TCssColor read = ParseCssColor(text);
-        if (read.Color == color && !read.GamutMapped)
-            return text;
+    constexpr std::array<int, 3> Most = {MostDecimals, MostDecimals, MostDecimals};
+    while (atEdge && decimals != Most) {
+        const TMapped read = form.Read(rounded(exact, decimals));
+        if (read.Color == color && !read.Outside)
+            break;
         for (int &d : decimals)
             d = std::min(d + 1, MostDecimals);
     }
+    std::string text(form.Name);
+    text += '(';
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (i > 0)
+            text += form.Commas ? ", " : " ";
+        append(text, *component[i], decimals[i]);
+        text += form.Suffix[i];
+    }
+    return text + ')';
 }
 
 bool hslFits(const TVec3 &v, TColor color, double)
@@ -262,21 +233,14 @@ bool labFits(const TVec3 &v, TColor color, double slack)
     const TVec3 xyz = LabD50ToXyzD50(v);
     // The engine's arithmetic within the step, without room to spare.
     return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(xyz)), color, slack)
-        && fitsLinear(engine().FromXyzD50 * xyz, color, 0);
+        && fitsLinear(IccEngineLinearOfLabXyzD50(xyz), color, 0);
 }
 
-// The search tries one hue many times over: its cosine and sine are kept.
 TVec3 polar(const TVec3 &v)
 {
-    thread_local double hue = 0, cosine = 1, sine = 0;
-    if (v.Z != hue) {
-        hue = v.Z;
-        const double radians = hue * std::numbers::pi / 180;
-        cosine = std::cos(radians);
-        sine = std::sin(radians);
-    }
+    const double radians = v.Z * std::numbers::pi / 180;
     const double chroma = std::max(v.Y, 0.0);
-    return {v.X, chroma * cosine, chroma * sine};
+    return {v.X, chroma * std::cos(radians), chroma * std::sin(radians)};
 }
 
 bool lchFits(const TVec3 &v, TColor color, double slack)
@@ -291,7 +255,7 @@ bool oklabFits(const TVec3 &v, TColor color, double slack)
     if (v.X <= 0)
         return color == MakeColor(0, 0, 0);
     const TVec3 xyz = OklabToXyz(v);
-    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(engine().FromXyzD65 * xyz, color, 0);
+    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(IccEngineLinearOfXyzD65(xyz), color, 0);
 }
 
 bool oklchFits(const TVec3 &v, TColor color, double slack)
@@ -313,51 +277,51 @@ TVec3 between(const TVec3 &linear, const TVec3 &engineLinear)
 TVec3 labAim(TColor color)
 {
     const TVec3 linear = ColorToLinear(color);
-    return labOf(between(linear, engine().FromXyzD50 * XyzD65ToD50(LinearSrgbToXyz(linear))));
+    return labOf(between(linear, IccEngineLinearOfLabXyzD50(XyzD65ToD50(LinearSrgbToXyz(linear)))));
 }
 
 TVec3 oklabAim(TColor color)
 {
     const TVec3 linear = ColorToLinear(color);
-    return LinearSrgbToOklab(between(linear, engine().FromXyzD65 * LinearSrgbToXyz(linear)));
+    return LinearSrgbToOklab(between(linear, IccEngineLinearOfXyzD65(LinearSrgbToXyz(linear))));
 }
 
 } // namespace
 
 std::string ColorToCssHsl(TColor color)
 {
-    static constexpr TForm form{"hsl", true, {"", "%", "%"}, 0, 1, hslFits};
+    static constexpr TForm form{"hsl", true, {"", "%", "%"}, 0, 1, hslFits, HslComponentsToColor};
     return serialise(color, RgbToHsl(ColorToRgb(color)), form);
 }
 
 std::string ColorToCssHwb(TColor color)
 {
-    static constexpr TForm form{"hwb", false, {"", "%", "%"}, 0, -1, hwbFits};
+    static constexpr TForm form{"hwb", false, {"", "%", "%"}, 0, -1, hwbFits, HwbComponentsToColor};
     return serialise(color, RgbToHwb(ColorToRgb(color)), form);
 }
 
 std::string ColorToCssLab(TColor color)
 {
-    static constexpr TForm form{"lab", false, {"", "", ""}, -1, -1, labFits};
+    static constexpr TForm form{"lab", false, {"", "", ""}, -1, -1, labFits, LabComponentsToColor};
     return serialise(color, labOf(ColorToLinear(color)), form, labAim);
 }
 
 std::string ColorToCssLch(TColor color)
 {
-    static constexpr TForm form{"lch", false, {"", "", ""}, 2, 1, lchFits};
+    static constexpr TForm form{"lch", false, {"", "", ""}, 2, 1, lchFits, LchComponentsToColor};
     return serialise(color, LabToLch(labOf(ColorToLinear(color))), form,
                      [](TColor c) { return LabToLch(labAim(c)); });
 }
 
 std::string ColorToCssOklab(TColor color)
 {
-    static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits};
+    static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits, OklabComponentsToColor};
     return serialise(color, LinearSrgbToOklab(ColorToLinear(color)), form, oklabAim);
 }
 
 std::string ColorToCssOklch(TColor color)
 {
-    static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits};
+    static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits, OklchComponentsToColor};
     return serialise(color, LabToLch(LinearSrgbToOklab(ColorToLinear(color))), form,
                      [](TColor c) { return LabToLch(oklabAim(c)); });
 }

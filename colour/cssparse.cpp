@@ -1,6 +1,6 @@
 // The reader of typed colours. It walks the bytes once, index-checked, and
 // keeps every number finite, so no input can throw, overflow or crash it.
-#include "css.h"
+#include "cssspaces.h"
 #include "csstext.h"
 #include "csstokens.h"
 
@@ -151,16 +151,13 @@ std::optional<TCssColor> hslOrHwb(const TArguments &args, bool hwb)
     const auto part = [&](const TToken &token) -> std::optional<double> {
         if (percentOnly && token.Kind != TToken::Percent)
             return std::nullopt;
-        const auto value = amount(token, 100, !args.Legacy);
-        if (!value)
-            return std::nullopt;
-        return std::clamp(*value, 0.0, 100.0);
+        return amount(token, 100, !args.Legacy);
     };
     const auto second = part(args.Component[1]);
     const auto third = part(args.Component[2]);
     if (!h || !second || !third)
         return std::nullopt;
-    return opaque(RgbToColor(hwb ? HwbToRgb(*h, *second, *third) : HslToRgb(*h, *second, *third)));
+    return mapped((hwb ? HwbComponentsToColor : HslComponentsToColor)({*h, *second, *third}));
 }
 
 // lab(), lch(), oklab(), oklch(): the lightness scale (100 or 1), whether the
@@ -174,16 +171,10 @@ std::optional<TCssColor> labFamily(const TArguments &args, bool ok, bool polar)
     const auto third = polar ? hue(args.Component[2], true) : amount(args.Component[2], hundred, true);
     if (!l || !second || !third)
         return std::nullopt;
-    TVec3 lab = {std::clamp(*l, 0.0, top), *second, *third};
-    if (polar) {
-        lab.Y = std::max(lab.Y, 0.0);
-        if (ok)
-            return mapped(MapOklchToSrgb(lab));
-        lab = LchToLab(lab);
-    }
+    const TVec3 components = {*l, *second, *third};
     if (ok)
-        return mapped(MapOklchToSrgb(LabToLch(lab)));
-    return mapped(MapToSrgb(LabD50ToRgb(lab)));
+        return mapped((polar ? OklchComponentsToColor : OklabComponentsToColor)(components));
+    return mapped((polar ? LchComponentsToColor : LabComponentsToColor)(components));
 }
 
 std::optional<TCssColor> colorFunction(const TTokens &tokens)
