@@ -7,30 +7,6 @@
 
 namespace {
 
-// The matrices as CSS Color 4 publishes them, rational where it gives them so.
-constexpr TMatrix3 LinearP3ToXyzMatrix = {
-    608311.0 / 1250200, 189793.0 / 714400, 198249.0 / 1000160,
-    35783.0 / 156275, 247089.0 / 357200, 198249.0 / 2500400,
-    0, 32229.0 / 714400, 5220557.0 / 5000800};
-constexpr TMatrix3 LinearA98ToXyzMatrix = {
-    573536.0 / 994567, 263643.0 / 1420810, 187206.0 / 994567,
-    591459.0 / 1989134, 6239551.0 / 9945670, 374412.0 / 4972835,
-    53769.0 / 1989134, 351524.0 / 4972835, 4929758.0 / 4972835};
-constexpr TMatrix3 LinearProphotoToXyzD50Matrix = {
-    0.7977666449006423, 0.13518129740053308, 0.0313477341283922,
-    0.2880748288194013, 0.711835234241873, 0.00008993693872564,
-    0, 0, 0.8251046025104602};
-constexpr TMatrix3 LinearRec2020ToXyzMatrix = {
-    63426534.0 / 99577255, 20160776.0 / 139408157, 47086771.0 / 278816314,
-    26158966.0 / 99577255, 0.677998071518871, 8267143.0 / 139408157,
-    0, 19567812.0 / 697040785, 1.0609850577107909};
-
-// value^exponent with the sign of value, as the RGB spaces extend their curves.
-double signedPow(double value, double exponent)
-{
-    return std::copysign(std::pow(std::abs(value), exponent), value);
-}
-
 bool inside(const TRgb &rgb, double margin)
 {
     return rgb.X >= -margin && rgb.X <= 1 + margin && rgb.Y >= -margin && rgb.Y <= 1 + margin && rgb.Z >= -margin
@@ -43,27 +19,6 @@ TRgb clip(const TRgb &rgb)
 }
 
 } // namespace
-
-TVec3 DisplayP3ToXyz(const TVec3 &rgb)
-{
-    return LinearP3ToXyzMatrix * Each(rgb, SrgbToLinear);
-}
-
-TVec3 A98RgbToXyz(const TVec3 &rgb)
-{
-    return LinearA98ToXyzMatrix * Each(rgb, [](double c) { return signedPow(c, 563.0 / 256); });
-}
-
-TVec3 ProphotoRgbToXyzD50(const TVec3 &rgb)
-{
-    const auto linear = [](double c) { return std::abs(c) <= 16.0 / 512 ? c / 16 : signedPow(c, 1.8); };
-    return LinearProphotoToXyzD50Matrix * Each(rgb, linear);
-}
-
-TVec3 Rec2020ToXyz(const TVec3 &rgb)
-{
-    return LinearRec2020ToXyzMatrix * Each(rgb, [](double c) { return signedPow(c, 2.4); });
-}
 
 TVec3 LinearSrgbToOklab(const TVec3 &linear) { return XyzToOklab(LinearSrgbToXyz(linear)); }
 TVec3 OklabToLinearSrgb(const TVec3 &oklab) { return XyzToLinearSrgb(OklabToXyz(oklab)); }

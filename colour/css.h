@@ -6,13 +6,6 @@
 #include "lab.h"
 #include "srgb.h"
 
-// The other RGB spaces to CIE XYZ, by the matrices that CSS Color 4
-// publishes. XYZ is relative to D65 unless it says D50.
-TVec3 DisplayP3ToXyz(const TVec3 &rgb);
-TVec3 A98RgbToXyz(const TVec3 &rgb);
-TVec3 ProphotoRgbToXyzD50(const TVec3 &rgb);
-TVec3 Rec2020ToXyz(const TVec3 &rgb);
-
 /// Shortcuts through XYZ.
 TVec3 LinearSrgbToOklab(const TVec3 &linear);
 TVec3 OklabToLinearSrgb(const TVec3 &oklab);

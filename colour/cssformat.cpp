@@ -67,15 +67,110 @@ bool fitsRgb(const TRgb &rgb, TColor color)
     return near(rgb.X, GetRValue(color)) && near(rgb.Y, GetGValue(color)) && near(rgb.Z, GetBValue(color));
 }
 
+bool hslFits(const TVec3 &v, TColor color, double)
+{
+    return fitsRgb(HslToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
+}
+
+bool hwbFits(const TVec3 &v, TColor color, double)
+{
+    return fitsRgb(HwbToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
+}
+
+bool labFits(const TVec3 &v, TColor color, double slack)
+{
+    if (v.X >= 100)
+        return color == MakeColor(255, 255, 255);
+    const TVec3 xyz = LabD50ToXyzD50(v);
+    // The engine's arithmetic within the step, without room to spare.
+    return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(xyz)), color, slack)
+        && fitsLinear(IccEngineLinearOfLabXyzD50(xyz), color, 0);
+}
+
+TVec3 polar(const TVec3 &v)
+{
+    const double radians = v.Z * std::numbers::pi / 180;
+    const double chroma = std::max(v.Y, 0.0);
+    return {v.X, chroma * std::cos(radians), chroma * std::sin(radians)};
+}
+
+bool oklabFits(const TVec3 &v, TColor color, double slack)
+{
+    if (v.X >= 1)
+        return color == MakeColor(255, 255, 255);
+    if (v.X <= 0)
+        return color == MakeColor(0, 0, 0);
+    const TVec3 xyz = OklabToXyz(v);
+    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(IccEngineLinearOfXyzD65(xyz), color, 0);
+}
+
+// The second aim of a Lab or OKLab text: the colour moved, in linear light,
+// half of the way the engine's arithmetic would move it the other way, so
+// that CSS's value and the engine's lie on either side of the mix's.
+TVec3 between(const TVec3 &linear, const TVec3 &engineLinear)
+{
+    return {linear.X - (engineLinear.X - linear.X) / 2, linear.Y - (engineLinear.Y - linear.Y) / 2,
+            linear.Z - (engineLinear.Z - linear.Z) / 2};
+}
+
+TVec3 labAim(TColor color)
+{
+    const TVec3 linear = ColorToLinear(color);
+    const TVec3 engine = IccEngineLinearOfLabXyzD50(XyzD65ToD50(LinearSrgbToXyz(linear)));
+    return XyzD50ToLabD50(XyzD65ToD50(LinearSrgbToXyz(between(linear, engine))));
+}
+
+TVec3 oklabAim(TColor color)
+{
+    const TVec3 linear = ColorToLinear(color);
+    const TVec3 engine = IccEngineLinearOfXyzD65(LinearSrgbToXyz(linear));
+    return LinearSrgbToOklab(between(linear, engine));
+}
+
+// How the written form of a space is judged: the test that written
+// components fit the colour, and for the Lab family the second aim.
+struct TJudge
+{
+    std::string_view Space;
+    bool (*Fits)(const TVec3 &, TColor, double);
+    TVec3 (*Aim)(TColor);
+};
+
+constexpr TJudge Judges[] = {
+    {"hsl", hslFits, nullptr},
+    {"hwb", hwbFits, nullptr},
+    {"lab", labFits, labAim},
+    {"oklab", oklabFits, oklabAim},
+};
+
+// A space's form: a polar space (lch, oklch) is judged as its base space
+// is, on the components taken back to it.
 struct TForm
 {
-    std::string_view Name;
-    bool Commas;                             // the legacy hsl() form
-    std::array<std::string_view, 3> Suffix;  // "%" or nothing
-    int Hue;                                 // the component that is a hue, or -1
-    int Chroma;                              // the component that is a chroma, or -1
-    bool (*Fits)(const TVec3 &, TColor, double);
-    TMapped (*Read)(const TVec3 &);          // what the reader makes of the components
+    explicit TForm(const TCssSpace &space)
+        : Polar(!space.PolarOf.empty())
+        , Judge(judgeOf(Polar ? space.PolarOf : space.Name))
+    {
+    }
+
+    bool fits(const TVec3 &v, TColor color, double slack) const
+    {
+        return Judge.Fits(Polar ? polar(v) : v, color, slack);
+    }
+
+    TVec3 aim(TColor color) const
+    {
+        return Polar ? LabToLch(Judge.Aim(color)) : Judge.Aim(color);
+    }
+
+    bool Polar;
+    const TJudge &Judge;
+
+private:
+    static const TJudge &judgeOf(std::string_view name)
+    {
+        return *std::find_if(std::begin(Judges), std::end(Judges), [&](const TJudge &j) { return j.Space == name; });
+    }
 };
 
 constexpr double Powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
@@ -129,7 +224,7 @@ void append(std::string &text, double value, int decimals)
 std::optional<std::array<int, 3>> fewestDecimals(TColor color, const TVec3 &exact, const TForm &form)
 {
     double slack = RelativeSlack;
-    const auto fits = [&](const std::array<int, 3> &d) { return form.Fits(rounded(exact, d), color, slack); };
+    const auto fits = [&](const std::array<int, 3> &d) { return form.fits(rounded(exact, d), color, slack); };
     int uniform = 0;
     while (uniform <= MostDecimals && !fits({uniform, uniform, uniform}))
         ++uniform;
@@ -160,28 +255,30 @@ std::optional<std::array<int, 3>> fewestDecimals(TColor color, const TVec3 &exac
 // The text of the colour's exact components, or where they cannot be
 // written to fit, of the second aim; failing both, the exact components to
 // the most decimals.
-std::string serialise(TColor color, TVec3 exact, const TForm &form, TVec3 (*secondAim)(TColor) = nullptr)
+std::string serialise(TColor color, const TCssSpace &space)
 {
+    const TForm form(space);
+    TVec3 exact = space.FromColor(color);
     std::array<int, 3> decimals = {MostDecimals, MostDecimals, MostDecimals};
     if (const auto found = fewestDecimals(color, exact, form)) {
         decimals = *found;
-    } else if (secondAim) {
-        const TVec3 aim = secondAim(color);
+    } else if (form.Judge.Aim) {
+        const TVec3 aim = form.aim(color);
         if (const auto second = fewestDecimals(color, aim, form)) {
             exact = aim;
             decimals = *second;
         }
     }
     double *component[3] = {&exact.X, &exact.Y, &exact.Z};
-    const auto fits = [&](const std::array<int, 3> &d) { return form.Fits(rounded(exact, d), color, 0); };
+    const auto fits = [&](const std::array<int, 3> &d) { return form.fits(rounded(exact, d), color, 0); };
     // A hue that rounds to a whole turn is 0; a colour without chroma shows
     // hue 0 when that reads back the same.
-    if (form.Hue >= 0) {
-        double &hue = *component[form.Hue];
-        if (rounded(hue, decimals[std::size_t(form.Hue)]) >= 360)
+    if (space.Hue >= 0) {
+        double &hue = *component[space.Hue];
+        if (rounded(hue, decimals[std::size_t(space.Hue)]) >= 360)
             hue -= 360;
-        const bool grey = form.Chroma >= 0
-            ? rounded(*component[form.Chroma], decimals[std::size_t(form.Chroma)]) == 0
+        const bool grey = space.Chroma >= 0
+            ? rounded(*component[space.Chroma], decimals[std::size_t(space.Chroma)]) == 0
             : false;
         if (grey) {
             const double keep = hue;
@@ -199,129 +296,29 @@ std::string serialise(TColor color, TVec3 exact, const TForm &form, TVec3 (*seco
     const bool atEdge = edge(GetRValue(color)) || edge(GetGValue(color)) || edge(GetBValue(color));
     constexpr std::array<int, 3> Most = {MostDecimals, MostDecimals, MostDecimals};
     while (atEdge && decimals != Most) {
-        const TMapped read = form.Read(rounded(exact, decimals));
+        const TMapped read = CssSpaceToColor(space, rounded(exact, decimals));
         if (read.Color == color && !read.Outside)
             break;
         for (int &d : decimals)
             d = std::min(d + 1, MostDecimals);
     }
-    std::string text(form.Name);
+    std::string text(space.Name);
     text += '(';
     for (std::size_t i = 0; i < 3; ++i) {
         if (i > 0)
-            text += form.Commas ? ", " : " ";
+            text += space.Legacy ? ", " : " ";
         append(text, *component[i], decimals[i]);
-        text += form.Suffix[i];
+        if (space.Components[i].Percent)
+            text += '%';
     }
     return text + ')';
 }
 
-bool hslFits(const TVec3 &v, TColor color, double)
-{
-    return fitsRgb(HslToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
-}
-
-bool hwbFits(const TVec3 &v, TColor color, double)
-{
-    return fitsRgb(HwbToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
-}
-
-bool labFits(const TVec3 &v, TColor color, double slack)
-{
-    if (v.X >= 100)
-        return color == MakeColor(255, 255, 255);
-    const TVec3 xyz = LabD50ToXyzD50(v);
-    // The engine's arithmetic within the step, without room to spare.
-    return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(xyz)), color, slack)
-        && fitsLinear(IccEngineLinearOfLabXyzD50(xyz), color, 0);
-}
-
-TVec3 polar(const TVec3 &v)
-{
-    const double radians = v.Z * std::numbers::pi / 180;
-    const double chroma = std::max(v.Y, 0.0);
-    return {v.X, chroma * std::cos(radians), chroma * std::sin(radians)};
-}
-
-bool lchFits(const TVec3 &v, TColor color, double slack)
-{
-    return labFits(polar(v), color, slack);
-}
-
-bool oklabFits(const TVec3 &v, TColor color, double slack)
-{
-    if (v.X >= 1)
-        return color == MakeColor(255, 255, 255);
-    if (v.X <= 0)
-        return color == MakeColor(0, 0, 0);
-    const TVec3 xyz = OklabToXyz(v);
-    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(IccEngineLinearOfXyzD65(xyz), color, 0);
-}
-
-bool oklchFits(const TVec3 &v, TColor color, double slack)
-{
-    return oklabFits(polar(v), color, slack);
-}
-
-TVec3 labOf(const TVec3 &linear) { return XyzD50ToLabD50(XyzD65ToD50(LinearSrgbToXyz(linear))); }
-
-// The second aim of a Lab or OKLab text: the colour moved, in linear light,
-// half of the way the engine's arithmetic would move it the other way, so
-// that CSS's value and the engine's lie on either side of the mix's.
-TVec3 between(const TVec3 &linear, const TVec3 &engineLinear)
-{
-    return {linear.X - (engineLinear.X - linear.X) / 2, linear.Y - (engineLinear.Y - linear.Y) / 2,
-            linear.Z - (engineLinear.Z - linear.Z) / 2};
-}
-
-TVec3 labAim(TColor color)
-{
-    const TVec3 linear = ColorToLinear(color);
-    return labOf(between(linear, IccEngineLinearOfLabXyzD50(XyzD65ToD50(LinearSrgbToXyz(linear)))));
-}
-
-TVec3 oklabAim(TColor color)
-{
-    const TVec3 linear = ColorToLinear(color);
-    return LinearSrgbToOklab(between(linear, IccEngineLinearOfXyzD65(LinearSrgbToXyz(linear))));
-}
-
 } // namespace
 
-std::string ColorToCssHsl(TColor color)
-{
-    static constexpr TForm form{"hsl", true, {"", "%", "%"}, 0, 1, hslFits, HslComponentsToColor};
-    return serialise(color, RgbToHsl(ColorToRgb(color)), form);
-}
-
-std::string ColorToCssHwb(TColor color)
-{
-    static constexpr TForm form{"hwb", false, {"", "%", "%"}, 0, -1, hwbFits, HwbComponentsToColor};
-    return serialise(color, RgbToHwb(ColorToRgb(color)), form);
-}
-
-std::string ColorToCssLab(TColor color)
-{
-    static constexpr TForm form{"lab", false, {"", "", ""}, -1, -1, labFits, LabComponentsToColor};
-    return serialise(color, labOf(ColorToLinear(color)), form, labAim);
-}
-
-std::string ColorToCssLch(TColor color)
-{
-    static constexpr TForm form{"lch", false, {"", "", ""}, 2, 1, lchFits, LchComponentsToColor};
-    return serialise(color, LabToLch(labOf(ColorToLinear(color))), form,
-                     [](TColor c) { return LabToLch(labAim(c)); });
-}
-
-std::string ColorToCssOklab(TColor color)
-{
-    static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits, OklabComponentsToColor};
-    return serialise(color, LinearSrgbToOklab(ColorToLinear(color)), form, oklabAim);
-}
-
-std::string ColorToCssOklch(TColor color)
-{
-    static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits, OklchComponentsToColor};
-    return serialise(color, LabToLch(LinearSrgbToOklab(ColorToLinear(color))), form,
-                     [](TColor c) { return LabToLch(oklabAim(c)); });
-}
+std::string ColorToCssHsl(TColor color) { return serialise(color, *FindCssFunction("hsl")); }
+std::string ColorToCssHwb(TColor color) { return serialise(color, *FindCssFunction("hwb")); }
+std::string ColorToCssLab(TColor color) { return serialise(color, *FindCssFunction("lab")); }
+std::string ColorToCssLch(TColor color) { return serialise(color, *FindCssFunction("lch")); }
+std::string ColorToCssOklab(TColor color) { return serialise(color, *FindCssFunction("oklab")); }
+std::string ColorToCssOklch(TColor color) { return serialise(color, *FindCssFunction("oklch")); }
