@@ -245,10 +245,3 @@ std::string ColorToRgbText(TColor color)
     return "rgb(" + std::to_string(GetRValue(color)) + ", " + std::to_string(GetGValue(color)) + ", "
         + std::to_string(GetBValue(color)) + ")";
 }
-
-std::string ColorToHslText(TColor color)
-{
-    const THsl hsl = ColorToHsl(color);
-    return "hsl(" + std::to_string(hsl.Hue) + ", " + std::to_string(hsl.Saturation) + "%, "
-        + std::to_string(hsl.Lightness) + "%)";
-}

@@ -23,7 +23,6 @@ TRgb clip(const TRgb &rgb)
 TVec3 LinearSrgbToOklab(const TVec3 &linear) { return XyzToOklab(LinearSrgbToXyz(linear)); }
 TVec3 OklabToLinearSrgb(const TVec3 &oklab) { return XyzToLinearSrgb(OklabToXyz(oklab)); }
 TVec3 RgbToOklab(const TRgb &rgb) { return LinearSrgbToOklab(Each(rgb, SrgbToLinear)); }
-TRgb OklabToRgb(const TVec3 &oklab) { return Each(OklabToLinearSrgb(oklab), LinearToSrgb); }
 TVec3 RgbToLabD50(const TRgb &rgb) { return XyzD50ToLabD50(XyzD65ToD50(LinearSrgbToXyz(Each(rgb, SrgbToLinear)))); }
 TRgb LabD50ToRgb(const TVec3 &lab) { return Each(XyzToLinearSrgb(XyzD50ToD65(LabD50ToXyzD50(lab))), LinearToSrgb); }
 

@@ -10,7 +10,6 @@
 TVec3 LinearSrgbToOklab(const TVec3 &linear);
 TVec3 OklabToLinearSrgb(const TVec3 &oklab);
 TVec3 RgbToOklab(const TRgb &rgb);
-TRgb OklabToRgb(const TVec3 &oklab);
 TVec3 RgbToLabD50(const TRgb &rgb);
 TRgb LabD50ToRgb(const TVec3 &lab);
 

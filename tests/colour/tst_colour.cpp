@@ -283,7 +283,6 @@ void tst_Colour::hsl()
     QFETCH(QString, rgb);
     QFETCH(QString, hsl);
     QCOMPARE(QString::fromStdString(ColorToRgbText(color)), rgb);
-    QCOMPARE(QString::fromStdString(ColorToHslText(color)), hsl);
     const THsl parts = ColorToHsl(color);
     QCOMPARE(QStringLiteral("hsl(%1, %2%, %3%)").arg(parts.Hue).arg(parts.Saturation).arg(parts.Lightness), hsl);
 }
