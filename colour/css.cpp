@@ -1,7 +1,6 @@
 #include "css.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numbers>
 

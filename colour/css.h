@@ -1,5 +1,6 @@
-// The colour spaces of CSS Color 4 and the way from each of them to an
-// 8-bit sRGB colour, gamut mapping included. Pure functions on doubles.
+// From CSS Color 4's spaces to an 8-bit sRGB colour: the ways between sRGB
+// and the Labs, and CSS's gamut mapping. Pure functions on doubles; the
+// spaces themselves are the rows of cssspaces.h.
 #pragma once
 
 #include "hsl.h"
