@@ -1,6 +1,5 @@
 #include "colour.h"
 
-#include <algorithm>
 #include <cstdio>
 
 EConvertError::EConvertError()
@@ -241,63 +240,8 @@ std::optional<std::string_view> NameForColor(TColor color)
     return name;
 }
 
-THsl ColorToHsl(TColor color)
-{
-    const int red = GetRValue(color);
-    const int green = GetGValue(color);
-    const int blue = GetBValue(color);
-    const int max = std::max({red, green, blue});
-    const int min = std::min({red, green, blue});
-    const int sum = max + min;      // lightness = sum / 510
-    const int range = max - min;
-    // Integer arithmetic throughout, so a value exactly halfway between two
-    // integers rounds up instead of wherever floating point puts it:
-    // round(n / d) = (2n + d) / (2d) for n >= 0.
-    const auto rounded = [](long long n, long long d) { return int((2 * n + d) / (2 * d)); };
-    THsl hsl{0, 0, rounded(100LL * sum, 510)};
-    if (range == 0)
-        return hsl;
-    hsl.Saturation = rounded(100LL * range, sum <= 255 ? sum : 510 - sum);
-    // The hue in sixtieths of a turn times range: red max counts from 0 (or
-    // 6 when green < blue), green from 2, blue from 4.
-    long long sixths;
-    if (max == red)
-        sixths = (green - blue) + (green < blue ? 6 * range : 0);
-    else if (max == green)
-        sixths = (blue - red) + 2 * range;
-    else
-        sixths = (red - green) + 4 * range;
-    hsl.Hue = rounded(60 * sixths, range) % 360;
-    return hsl;
-}
-
-TColor HslToColor(int hue, int saturation, int lightness)
-{
-    const int h = (hue % 360 + 360) % 360;
-    const int s = std::clamp(saturation, 0, 100);
-    const int l = std::clamp(lightness, 0, 100);
-    // channel(n) = l - s * min(l, 1 - l) * clamp(min(k - 3, 9 - k), -1, 1)
-    // with k = (n + hue / 30) mod 12, kept exact: k is counted in 30ths, so
-    // each channel is 255 * (3000 l - s * min(l, 100 - l) * t) / 300000.
-    const auto channel = [&](int n) {
-        const int k = (30 * n + h) % 360;
-        const int t = std::clamp(std::min(k - 90, 270 - k), -30, 30);
-        const long long numerator = 255LL * (3000LL * l - (long long)s * std::min(l, 100 - l) * t);
-        const long long denominator = 300000;
-        return int((2 * numerator + denominator) / (2 * denominator));
-    };
-    return MakeColor(channel(0), channel(8), channel(4));
-}
-
 std::string ColorToRgbText(TColor color)
 {
     return "rgb(" + std::to_string(GetRValue(color)) + ", " + std::to_string(GetGValue(color)) + ", "
         + std::to_string(GetBValue(color)) + ")";
-}
-
-std::string ColorToHslText(TColor color)
-{
-    const THsl hsl = ColorToHsl(color);
-    return "hsl(" + std::to_string(hsl.Hue) + ", " + std::to_string(hsl.Saturation) + "%, "
-        + std::to_string(hsl.Lightness) + "%)";
 }

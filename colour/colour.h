@@ -114,7 +114,3 @@ TColor HslToColor(int hue, int saturation, int lightness);
 /// "rgb(" red ", " green ", " blue ")" in decimal, no leading zeros:
 /// "rgb(255, 200, 0)".
 std::string ColorToRgbText(TColor color);
-
-/// "hsl(" hue ", " saturation "%, " lightness "%)" from ColorToHsl:
-/// "hsl(47, 100%, 50%)".
-std::string ColorToHslText(TColor color);

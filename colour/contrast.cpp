@@ -12,8 +12,10 @@ TWcagVerdict WcagVerdict(double ratio)
 
 std::string CutRatioText(double ratio)
 {
-    // ratio >= x implies ratio * 100 >= x * 100 in floating point too, so
-    // the cut text never shows more than a verdict was judged on.
+    // A ratio that fails a threshold x of 3, 4.5 or 7 never reads as x:
+    // 100 x is exact, and the doubles near the ratio lie farther apart, times
+    // 100, than half the step of the doubles near 100 x, so ratio < x gives
+    // ratio * 100 < 100 x in floating point too, and the floor stays below.
     const long long hundredths = (long long)std::floor(ratio * 100);
     std::string text = std::to_string(hundredths / 100) + ".";
     const long long fraction = hundredths % 100;

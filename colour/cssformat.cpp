@@ -7,8 +7,9 @@
 // primaries, which paint some bright greens half a step from CSS's own
 // values. The tests are done in linear light against precomputed bounds,
 // which keeps one text to a few microseconds.
-#include "css.h"
+#include "cssspaces.h"
 #include "csstext.h"
+#include "iccengine.h"
 
 #include <algorithm>
 #include <array>
@@ -66,76 +67,110 @@ bool fitsRgb(const TRgb &rgb, TColor color)
     return near(rgb.X, GetRValue(color)) && near(rgb.Y, GetGValue(color)) && near(rgb.Z, GetBValue(color));
 }
 
-using TMatrix = std::array<double, 9>;
-
-TVec3 apply(const TMatrix &m, const TVec3 &v)
+bool hslFits(const TVec3 &v, TColor color, double)
 {
-    return {m[0] * v.X + m[1] * v.Y + m[2] * v.Z, m[3] * v.X + m[4] * v.Y + m[5] * v.Z,
-            m[6] * v.X + m[7] * v.Y + m[8] * v.Z};
+    return fitsRgb(HslToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
 }
 
-TMatrix product(const TMatrix &a, const TMatrix &b)
+bool hwbFits(const TVec3 &v, TColor color, double)
 {
-    TMatrix m{};
-    for (std::size_t row = 0; row < 3; ++row)
-        for (std::size_t column = 0; column < 3; ++column)
-            for (std::size_t k = 0; k < 3; ++k)
-                m[row * 3 + column] += a[row * 3 + k] * b[k * 3 + column];
-    return m;
+    return fitsRgb(HwbToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
 }
 
-TMatrix inverse(const TMatrix &m)
+bool labFits(const TVec3 &v, TColor color, double slack)
 {
-    const double c00 = m[4] * m[8] - m[5] * m[7];
-    const double c01 = m[5] * m[6] - m[3] * m[8];
-    const double c02 = m[3] * m[7] - m[4] * m[6];
-    const double determinant = m[0] * c00 + m[1] * c01 + m[2] * c02;
-    return {c00 / determinant, (m[2] * m[7] - m[1] * m[8]) / determinant, (m[1] * m[5] - m[2] * m[4]) / determinant,
-            c01 / determinant, (m[0] * m[8] - m[2] * m[6]) / determinant, (m[2] * m[3] - m[0] * m[5]) / determinant,
-            c02 / determinant, (m[1] * m[6] - m[0] * m[7]) / determinant, (m[0] * m[4] - m[1] * m[3]) / determinant};
+    if (v.X >= 100)
+        return color == MakeColor(255, 255, 255);
+    const TVec3 xyz = LabD50ToXyzD50(v);
+    // The engine's arithmetic within the step, without room to spare.
+    return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(xyz)), color, slack)
+        && fitsLinear(IccEngineLinearOfLabXyzD50(xyz), color, 0);
 }
 
-// Such an engine's way to linear sRGB: the profile's D50 primaries in 16.16
-// fixed point, D65 XYZ adapted to a D50 of 0.96422, 1, 0.82521 by Bradford,
-// and Lab taken on a D50 of 0.9642, 1, 0.8251 (FromXyzD50 takes the XYZ that
-// CSS reads from Lab on its own D50 and moves it onto that white). Checked
-// against Chromium's canvas: 12,000 OKLab and OKLCH texts and 6,000 Lab
-// texts painted as this arithmetic rounds them, but for one Lab channel that
-// lay on a half.
-struct TEngine
+TVec3 polar(const TVec3 &v)
 {
-    TMatrix FromXyzD65;
-    TMatrix FromXyzD50;
+    const double radians = v.Z * std::numbers::pi / 180;
+    const double chroma = std::max(v.Y, 0.0);
+    return {v.X, chroma * std::cos(radians), chroma * std::sin(radians)};
+}
+
+bool oklabFits(const TVec3 &v, TColor color, double slack)
+{
+    if (v.X >= 1)
+        return color == MakeColor(255, 255, 255);
+    if (v.X <= 0)
+        return color == MakeColor(0, 0, 0);
+    const TVec3 xyz = OklabToXyz(v);
+    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(IccEngineLinearOfXyzD65(xyz), color, 0);
+}
+
+// The second aim of a Lab or OKLab text: the colour moved, in linear light,
+// half of the way the engine's arithmetic would move it the other way, so
+// that CSS's value and the engine's lie on either side of the mix's.
+TVec3 between(const TVec3 &linear, const TVec3 &engineLinear)
+{
+    return {linear.X - (engineLinear.X - linear.X) / 2, linear.Y - (engineLinear.Y - linear.Y) / 2,
+            linear.Z - (engineLinear.Z - linear.Z) / 2};
+}
+
+TVec3 labAim(TColor color)
+{
+    const TVec3 linear = ColorToLinear(color);
+    const TVec3 engine = IccEngineLinearOfLabXyzD50(XyzD65ToD50(LinearSrgbToXyz(linear)));
+    return XyzD50ToLabD50(XyzD65ToD50(LinearSrgbToXyz(between(linear, engine))));
+}
+
+TVec3 oklabAim(TColor color)
+{
+    const TVec3 linear = ColorToLinear(color);
+    const TVec3 engine = IccEngineLinearOfXyzD65(LinearSrgbToXyz(linear));
+    return LinearSrgbToOklab(between(linear, engine));
+}
+
+// How the written form of a space is judged: the test that written
+// components fit the colour, and for the Lab family the second aim.
+struct TJudge
+{
+    std::string_view Space;
+    bool (*Fits)(const TVec3 &, TColor, double);
+    TVec3 (*Aim)(TColor);
 };
 
-const TEngine &engine()
-{
-    static const TEngine e = [] {
-        constexpr double Fixed = 65536;
-        const TMatrix primaries = {0x6FA2 / Fixed, 0x6299 / Fixed, 0x24A0 / Fixed, 0x38F5 / Fixed, 0xB785 / Fixed,
-                                   0x0F84 / Fixed, 0x0390 / Fixed, 0x18DA / Fixed, 0xB6CF / Fixed};
-        const TMatrix bradford = {0.8951, 0.2664, -0.1614, -0.7502, 1.7135, 0.0367, 0.0389, -0.0685, 1.0296};
-        const TVec3 from = apply(bradford, {0.3127 / 0.3290, 1, (1 - 0.3127 - 0.3290) / 0.3290});
-        const TVec3 to = apply(bradford, {0.96422, 1, 0.82521});
-        const TMatrix scale = {to.X / from.X, 0, 0, 0, to.Y / from.Y, 0, 0, 0, to.Z / from.Z};
-        const TMatrix toLinear = inverse(primaries);
-        // CSS takes D50 by its four-figure chromaticity; the engine by X and Z.
-        const TMatrix labWhite = {0.9642 / (0.3457 / 0.3585), 0, 0, 0, 1, 0, 0, 0,
-                                  0.8251 / ((1 - 0.3457 - 0.3585) / 0.3585)};
-        return TEngine{product(toLinear, product(inverse(bradford), product(scale, bradford))),
-                       product(toLinear, labWhite)};
-    }();
-    return e;
-}
+constexpr TJudge Judges[] = {
+    {"hsl", hslFits, nullptr},
+    {"hwb", hwbFits, nullptr},
+    {"lab", labFits, labAim},
+    {"oklab", oklabFits, oklabAim},
+};
 
+// A space's form: a polar space (lch, oklch) is judged as its base space
+// is, on the components taken back to it.
 struct TForm
 {
-    std::string_view Name;
-    bool Commas;                             // the legacy hsl() form
-    std::array<std::string_view, 3> Suffix;  // "%" or nothing
-    int Hue;                                 // the component that is a hue, or -1
-    int Chroma;                              // the component that is a chroma, or -1
-    bool (*Fits)(const TVec3 &, TColor, double);
+    explicit TForm(const TCssSpace &space)
+        : Polar(!space.PolarOf.empty())
+        , Judge(judgeOf(Polar ? space.PolarOf : space.Name))
+    {
+    }
+
+    bool fits(const TVec3 &v, TColor color, double slack) const
+    {
+        return Judge.Fits(Polar ? polar(v) : v, color, slack);
+    }
+
+    TVec3 aim(TColor color) const
+    {
+        return Polar ? LabToLch(Judge.Aim(color)) : Judge.Aim(color);
+    }
+
+    bool Polar;
+    const TJudge &Judge;
+
+private:
+    static const TJudge &judgeOf(std::string_view name)
+    {
+        return *std::find_if(std::begin(Judges), std::end(Judges), [&](const TJudge &j) { return j.Space == name; });
+    }
 };
 
 constexpr double Powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
@@ -189,7 +224,7 @@ void append(std::string &text, double value, int decimals)
 std::optional<std::array<int, 3>> fewestDecimals(TColor color, const TVec3 &exact, const TForm &form)
 {
     double slack = RelativeSlack;
-    const auto fits = [&](const std::array<int, 3> &d) { return form.Fits(rounded(exact, d), color, slack); };
+    const auto fits = [&](const std::array<int, 3> &d) { return form.fits(rounded(exact, d), color, slack); };
     int uniform = 0;
     while (uniform <= MostDecimals && !fits({uniform, uniform, uniform}))
         ++uniform;
@@ -220,28 +255,30 @@ std::optional<std::array<int, 3>> fewestDecimals(TColor color, const TVec3 &exac
 // The text of the colour's exact components, or where they cannot be
 // written to fit, of the second aim; failing both, the exact components to
 // the most decimals.
-std::string serialise(TColor color, TVec3 exact, const TForm &form, TVec3 (*secondAim)(TColor) = nullptr)
+std::string serialise(TColor color, const TCssSpace &space)
 {
+    const TForm form(space);
+    TVec3 exact = space.FromColor(color);
     std::array<int, 3> decimals = {MostDecimals, MostDecimals, MostDecimals};
     if (const auto found = fewestDecimals(color, exact, form)) {
         decimals = *found;
-    } else if (secondAim) {
-        const TVec3 aim = secondAim(color);
+    } else if (form.Judge.Aim) {
+        const TVec3 aim = form.aim(color);
         if (const auto second = fewestDecimals(color, aim, form)) {
             exact = aim;
             decimals = *second;
         }
     }
     double *component[3] = {&exact.X, &exact.Y, &exact.Z};
-    const auto fits = [&](const std::array<int, 3> &d) { return form.Fits(rounded(exact, d), color, 0); };
+    const auto fits = [&](const std::array<int, 3> &d) { return form.fits(rounded(exact, d), color, 0); };
     // A hue that rounds to a whole turn is 0; a colour without chroma shows
     // hue 0 when that reads back the same.
-    if (form.Hue >= 0) {
-        double &hue = *component[form.Hue];
-        if (rounded(hue, decimals[std::size_t(form.Hue)]) >= 360)
+    if (space.Hue >= 0) {
+        double &hue = *component[space.Hue];
+        if (rounded(hue, decimals[std::size_t(space.Hue)]) >= 360)
             hue -= 360;
-        const bool grey = form.Chroma >= 0
-            ? rounded(*component[form.Chroma], decimals[std::size_t(form.Chroma)]) == 0
+        const bool grey = space.Chroma >= 0
+            ? rounded(*component[space.Chroma], decimals[std::size_t(space.Chroma)]) == 0
             : false;
         if (grey) {
             const double keep = hue;
@@ -251,156 +288,37 @@ std::string serialise(TColor color, TVec3 exact, const TForm &form, TVec3 (*seco
         }
     }
     // Where a channel is 0 or 255 the text may lie beyond the gamut, and
-    // there the reader has the last word: CSS maps an OKLab lightness of 0
-    // or less to black, whatever the rest.
+    // there the reader has the last word (CSS maps an OKLab lightness of 0
+    // or less to black, whatever the rest): decimals are added until the
+    // reader's conversion of the written components gives the colour
+    // unmapped. The written number k / 10^d reads back as rounded() gives it.
     const auto edge = [](int c) { return c == 0 || c == 255; };
     const bool atEdge = edge(GetRValue(color)) || edge(GetGValue(color)) || edge(GetBValue(color));
-    for (;;) {
-        std::string text(form.Name);
-        text += '(';
-        for (std::size_t i = 0; i < 3; ++i) {
-            if (i > 0)
-                text += form.Commas ? ", " : " ";
-            append(text, *component[i], decimals[i]);
-            text += form.Suffix[i];
-        }
-        text += ')';
-        if (!atEdge || decimals == std::array<int, 3>{MostDecimals, MostDecimals, MostDecimals})
-            return text;
-        const TCssColor read = ParseCssColor(text);
-        if (read.Color == color && !read.GamutMapped)
-            return text;
+    constexpr std::array<int, 3> Most = {MostDecimals, MostDecimals, MostDecimals};
+    while (atEdge && decimals != Most) {
+        const TMapped read = CssSpaceToColor(space, rounded(exact, decimals));
+        if (read.Color == color && !read.Outside)
+            break;
         for (int &d : decimals)
             d = std::min(d + 1, MostDecimals);
     }
-}
-
-bool hslFits(const TVec3 &v, TColor color, double)
-{
-    return fitsRgb(HslToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
-}
-
-bool hwbFits(const TVec3 &v, TColor color, double)
-{
-    return fitsRgb(HwbToRgb(v.X, std::clamp(v.Y, 0.0, 100.0), std::clamp(v.Z, 0.0, 100.0)), color);
-}
-
-bool labFits(const TVec3 &v, TColor color, double slack)
-{
-    if (v.X >= 100)
-        return color == MakeColor(255, 255, 255);
-    const TVec3 xyz = LabToXyzD50(v);
-    // The engine's arithmetic within the step, without room to spare.
-    return fitsLinear(XyzToLinearSrgb(XyzD50ToD65(xyz)), color, slack)
-        && fitsLinear(apply(engine().FromXyzD50, xyz), color, 0);
-}
-
-// The search tries one hue many times over: its cosine and sine are kept.
-TVec3 polar(const TVec3 &v)
-{
-    thread_local double hue = 0, cosine = 1, sine = 0;
-    if (v.Z != hue) {
-        hue = v.Z;
-        const double radians = hue * std::numbers::pi / 180;
-        cosine = std::cos(radians);
-        sine = std::sin(radians);
+    std::string text(space.Name);
+    text += '(';
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (i > 0)
+            text += space.Legacy ? ", " : " ";
+        append(text, *component[i], decimals[i]);
+        if (space.Components[i].Percent)
+            text += '%';
     }
-    const double chroma = std::max(v.Y, 0.0);
-    return {v.X, chroma * cosine, chroma * sine};
-}
-
-bool lchFits(const TVec3 &v, TColor color, double slack)
-{
-    return labFits(polar(v), color, slack);
-}
-
-bool oklabFits(const TVec3 &v, TColor color, double slack)
-{
-    if (v.X >= 1)
-        return color == MakeColor(255, 255, 255);
-    if (v.X <= 0)
-        return color == MakeColor(0, 0, 0);
-    const TVec3 xyz = OklabToXyz(v);
-    return fitsLinear(XyzToLinearSrgb(xyz), color, slack) && fitsLinear(apply(engine().FromXyzD65, xyz), color, 0);
-}
-
-bool oklchFits(const TVec3 &v, TColor color, double slack)
-{
-    return oklabFits(polar(v), color, slack);
-}
-
-// The colour in linear light, from a table of the 256 component values.
-TVec3 linearOf(TColor color)
-{
-    static const std::array<double, 256> table = [] {
-        std::array<double, 256> t{};
-        for (int n = 0; n < 256; ++n)
-            t[std::size_t(n)] = SrgbToLinear(n / 255.0);
-        return t;
-    }();
-    return {table[std::size_t(GetRValue(color))], table[std::size_t(GetGValue(color))],
-            table[std::size_t(GetBValue(color))]};
-}
-
-TVec3 labOf(const TVec3 &linear) { return XyzD50ToLab(XyzD65ToD50(LinearSrgbToXyz(linear))); }
-
-// The second aim of a Lab or OKLab text: the colour moved, in linear light,
-// half of the way the engine's arithmetic would move it the other way, so
-// that CSS's value and the engine's lie on either side of the mix's.
-TVec3 between(const TVec3 &linear, const TVec3 &engineLinear)
-{
-    return {linear.X - (engineLinear.X - linear.X) / 2, linear.Y - (engineLinear.Y - linear.Y) / 2,
-            linear.Z - (engineLinear.Z - linear.Z) / 2};
-}
-
-TVec3 labAim(TColor color)
-{
-    const TVec3 linear = linearOf(color);
-    return labOf(between(linear, apply(engine().FromXyzD50, XyzD65ToD50(LinearSrgbToXyz(linear)))));
-}
-
-TVec3 oklabAim(TColor color)
-{
-    const TVec3 linear = linearOf(color);
-    return LinearSrgbToOklab(between(linear, apply(engine().FromXyzD65, LinearSrgbToXyz(linear))));
+    return text + ')';
 }
 
 } // namespace
 
-std::string ColorToCssHsl(TColor color)
-{
-    static constexpr TForm form{"hsl", true, {"", "%", "%"}, 0, 1, hslFits};
-    return serialise(color, RgbToHsl(ColorToRgb(color)), form);
-}
-
-std::string ColorToCssHwb(TColor color)
-{
-    static constexpr TForm form{"hwb", false, {"", "%", "%"}, 0, -1, hwbFits};
-    return serialise(color, RgbToHwb(ColorToRgb(color)), form);
-}
-
-std::string ColorToCssLab(TColor color)
-{
-    static constexpr TForm form{"lab", false, {"", "", ""}, -1, -1, labFits};
-    return serialise(color, labOf(linearOf(color)), form, labAim);
-}
-
-std::string ColorToCssLch(TColor color)
-{
-    static constexpr TForm form{"lch", false, {"", "", ""}, 2, 1, lchFits};
-    return serialise(color, LabToLch(labOf(linearOf(color))), form,
-                     [](TColor c) { return LabToLch(labAim(c)); });
-}
-
-std::string ColorToCssOklab(TColor color)
-{
-    static constexpr TForm form{"oklab", false, {"", "", ""}, -1, -1, oklabFits};
-    return serialise(color, LinearSrgbToOklab(linearOf(color)), form, oklabAim);
-}
-
-std::string ColorToCssOklch(TColor color)
-{
-    static constexpr TForm form{"oklch", false, {"", "", ""}, 2, 1, oklchFits};
-    return serialise(color, LabToLch(LinearSrgbToOklab(linearOf(color))), form,
-                     [](TColor c) { return LabToLch(oklabAim(c)); });
-}
+std::string ColorToCssHsl(TColor color) { return serialise(color, *FindCssFunction("hsl")); }
+std::string ColorToCssHwb(TColor color) { return serialise(color, *FindCssFunction("hwb")); }
+std::string ColorToCssLab(TColor color) { return serialise(color, *FindCssFunction("lab")); }
+std::string ColorToCssLch(TColor color) { return serialise(color, *FindCssFunction("lch")); }
+std::string ColorToCssOklab(TColor color) { return serialise(color, *FindCssFunction("oklab")); }
+std::string ColorToCssOklch(TColor color) { return serialise(color, *FindCssFunction("oklch")); }

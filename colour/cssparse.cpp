@@ -1,6 +1,6 @@
 // The reader of typed colours. It walks the bytes once, index-checked, and
 // keeps every number finite, so no input can throw, overflow or crash it.
-#include "css.h"
+#include "cssspaces.h"
 #include "csstext.h"
 #include "csstokens.h"
 
@@ -129,104 +129,37 @@ TCssColor mapped(const TMapped &m)
     return opaque(m.Color, m.Outside);
 }
 
-std::optional<TCssColor> rgbColor(const TArguments &args)
+// The components of a space's function, or of color() after its space.
+std::optional<TCssColor> components(const TCssSpace &space, const TTokens &tokens)
 {
-    if (args.Legacy && !(args.Component[0].Kind == args.Component[1].Kind
-                         && args.Component[1].Kind == args.Component[2].Kind))
-        return std::nullopt;
-    int channel[3];
-    for (int i = 0; i < 3; ++i) {
-        const auto value = amount(args.Component[std::size_t(i)], 255, !args.Legacy);
-        if (!value)
-            return std::nullopt;
-        channel[i] = int(std::floor(std::clamp(*value, 0.0, 255.0) + 0.5));
-    }
-    return opaque(MakeColor(channel[0], channel[1], channel[2]));
-}
-
-std::optional<TCssColor> hslOrHwb(const TArguments &args, bool hwb)
-{
-    const auto h = hue(args.Component[0], !args.Legacy);
-    const bool percentOnly = args.Legacy;
-    const auto part = [&](const TToken &token) -> std::optional<double> {
-        if (percentOnly && token.Kind != TToken::Percent)
-            return std::nullopt;
-        const auto value = amount(token, 100, !args.Legacy);
-        if (!value)
-            return std::nullopt;
-        return std::clamp(*value, 0.0, 100.0);
-    };
-    const auto second = part(args.Component[1]);
-    const auto third = part(args.Component[2]);
-    if (!h || !second || !third)
-        return std::nullopt;
-    return opaque(RgbToColor(hwb ? HwbToRgb(*h, *second, *third) : HslToRgb(*h, *second, *third)));
-}
-
-// lab(), lch(), oklab(), oklch(): the lightness scale (100 or 1), whether the
-// form is polar, and the size of 100% for a, b or chroma.
-std::optional<TCssColor> labFamily(const TArguments &args, bool ok, bool polar)
-{
-    const double top = ok ? 1 : 100;
-    const auto l = amount(args.Component[0], top, true);
-    const double hundred = ok ? 0.4 : polar ? 150 : 125;
-    const auto second = amount(args.Component[1], hundred, true);
-    const auto third = polar ? hue(args.Component[2], true) : amount(args.Component[2], hundred, true);
-    if (!l || !second || !third)
-        return std::nullopt;
-    TVec3 lab = {std::clamp(*l, 0.0, top), *second, *third};
-    if (polar) {
-        lab.Y = std::max(lab.Y, 0.0);
-        if (ok)
-            return mapped(MapOklchToSrgb(lab));
-        lab = LchToLab(lab);
-    }
-    if (ok)
-        return mapped(MapOklchToSrgb(LabToLch(lab)));
-    return mapped(MapToSrgb(LabToRgb(lab)));
-}
-
-std::optional<TCssColor> colorFunction(const TTokens &tokens)
-{
-    if (tokens.empty() || tokens[0].Kind != TToken::Ident)
-        return std::nullopt;
-    const std::string_view space = tokens[0].Text;
-    const auto args = arguments(tokens.tail(), false);
+    const auto args = arguments(tokens, space.Legacy);
     if (!args)
         return std::nullopt;
-    TVec3 v;
-    for (int i = 0; i < 3; ++i) {
-        const auto value = amount(args->Component[std::size_t(i)], 1, true);
+    // The comma form takes components of one kind, and percentages where
+    // the space writes them so.
+    if (args->Legacy) {
+        std::optional<TToken::TKind> kind;
+        for (std::size_t i = 0; i < 3; ++i) {
+            if (int(i) == space.Hue)
+                continue;
+            const TToken::TKind k = args->Component[i].Kind;
+            if ((kind && k != *kind) || (space.Components[i].Percent && k != TToken::Percent))
+                return std::nullopt;
+            kind = k;
+        }
+    }
+    std::array<double, 3> v;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const TToken &token = args->Component[i];
+        const auto value = int(i) == space.Hue ? hue(token, !args->Legacy)
+                                               : amount(token, space.Components[i].Hundred, !args->Legacy);
         if (!value)
             return std::nullopt;
-        (i == 0 ? v.X : i == 1 ? v.Y : v.Z) = *value;
+        v[i] = *value;
     }
-    const auto fromXyz = [](const TVec3 &xyz) {
-        const TVec3 linear = XyzToLinearSrgb(xyz);
-        return TRgb{LinearToSrgb(linear.X), LinearToSrgb(linear.Y), LinearToSrgb(linear.Z)};
-    };
-    TRgb rgb;
-    if (sameLetters(space, "srgb"))
-        rgb = v;
-    else if (sameLetters(space, "srgb-linear"))
-        rgb = {LinearToSrgb(v.X), LinearToSrgb(v.Y), LinearToSrgb(v.Z)};
-    else if (sameLetters(space, "display-p3"))
-        rgb = fromXyz(DisplayP3ToXyz(v));
-    else if (sameLetters(space, "a98-rgb"))
-        rgb = fromXyz(A98RgbToXyz(v));
-    else if (sameLetters(space, "prophoto-rgb"))
-        rgb = fromXyz(XyzD50ToD65(ProphotoRgbToXyzD50(v)));
-    else if (sameLetters(space, "rec2020"))
-        rgb = fromXyz(Rec2020ToXyz(v));
-    else if (sameLetters(space, "xyz") || sameLetters(space, "xyz-d65"))
-        rgb = fromXyz(v);
-    else if (sameLetters(space, "xyz-d50"))
-        rgb = fromXyz(XyzD50ToD65(v));
-    else
-        return std::nullopt;
     if (!args->Opaque)
         return TCssColor{TCssStatus::Transparent};
-    return mapped(MapToSrgb(rgb));
+    return mapped(CssSpaceToColor(space, {v[0], v[1], v[2]}));
 }
 
 std::optional<TCssColor> function(std::string_view name, std::string_view inside)
@@ -234,25 +167,14 @@ std::optional<TCssColor> function(std::string_view name, std::string_view inside
     const auto tokens = tokenize(inside);
     if (!tokens)
         return std::nullopt;
-    if (sameLetters(name, "color"))
-        return colorFunction(*tokens);
-    const bool rgb = sameLetters(name, "rgb") || sameLetters(name, "rgba");
-    const bool hsl = sameLetters(name, "hsl") || sameLetters(name, "hsla");
-    const auto args = arguments(*tokens, rgb || hsl);
-    if (!args)
-        return std::nullopt;
-    std::optional<TCssColor> color;
-    if (rgb)
-        color = rgbColor(*args);
-    else if (hsl || sameLetters(name, "hwb"))
-        color = hslOrHwb(*args, !hsl);
-    else if (sameLetters(name, "lab") || sameLetters(name, "lch"))
-        color = labFamily(*args, false, sameLetters(name, "lch"));
-    else if (sameLetters(name, "oklab") || sameLetters(name, "oklch"))
-        color = labFamily(*args, true, sameLetters(name, "oklch"));
-    if (color && !args->Opaque)
-        return TCssColor{TCssStatus::Transparent};
-    return color;
+    if (sameLetters(name, "color")) {
+        const TCssSpace *space = tokens->empty() || (*tokens)[0].Kind != TToken::Ident
+            ? nullptr
+            : FindCssRgbSpace((*tokens)[0].Text);
+        return space ? components(*space, tokens->tail()) : std::nullopt;
+    }
+    const TCssSpace *space = FindCssFunction(name);
+    return space ? components(*space, *tokens) : std::nullopt;
 }
 
 std::optional<TCssColor> hex(std::string_view digits)

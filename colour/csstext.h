@@ -55,14 +55,21 @@ TCssColor ParseCssColor(std::string_view text);
 /// sRGB.
 std::string_view CssColorMessage(const TCssColor &color);
 
-/// True for the names that CSS knows: every row of NamedColors but the
-/// seven that end in " *".
+/// Whether a row's name of NamedColors is one that CSS knows: false for the
+/// seven that end in " *", true for every other text, row or not.
 bool IsCssName(std::string_view name);
 
 /// The copied forms. Each component is written with the fewest decimals
-/// (no trailing zeros) that read back as the colour, chosen component by
-/// component, with a margin of 0.01 of an 8-bit step from where a
-/// browser's rounding would go the other way.
+/// (no trailing zeros) that fit, chosen component by component. The
+/// components as written fit when read back every channel lies within 0.49
+/// of an 8-bit step of the colour's. For lab(), lch(), oklab() and oklch()
+/// they must also lie, in linear light, inside that window by a room of
+/// 6e-4 of the brightest channel (dropped where it would take more than six
+/// decimals), and round to the colour in the arithmetic of a browser engine
+/// that converts through an ICC profile (iccengine.h); where no decimals
+/// fit, the colour moved half-way away from that engine's error is written.
+/// A colour with a channel at 0 or 255 gets decimals until the reader
+/// takes the text to the colour without gamut mapping.
 std::string ColorToCssHsl(TColor color);    ///< "hsl(47, 100%, 50%)"
 std::string ColorToCssHwb(TColor color);    ///< "hwb(47 0% 0%)"
 std::string ColorToCssLab(TColor color);    ///< "lab(L a b)", L 0 .. 100

@@ -1,5 +1,8 @@
 #include "nearest.h"
 
+#include "lab.h"
+#include "srgb.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,34 +13,6 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 constexpr double degree = pi / 180;
-
-// IEC 61966-2-1 decoding of each 8-bit component to linear light, 0 .. 1.
-const std::array<double, 256> &linearComponents()
-{
-    static const std::array<double, 256> table = [] {
-        std::array<double, 256> linear{};
-        for (int component = 0; component < 256; ++component) {
-            const double c = component / 255.0;
-            linear[std::size_t(component)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-        }
-        return linear;
-    }();
-    return table;
-}
-
-double linearComponent(int component)
-{
-    return linearComponents()[std::size_t(component)];
-}
-
-// The CIE Lab companding of a ratio to the white point's coordinate, with
-// the exact CIE constants 216/24389 and 24389/27.
-double labCompand(double t)
-{
-    constexpr double epsilon = 216.0 / 24389.0;
-    constexpr double kappa = 24389.0 / 27.0;
-    return t > epsilon ? std::cbrt(t) : (kappa * t + 16) / 116;
-}
 
 double seventhPower(double x)
 {
@@ -57,7 +32,7 @@ double hueAngle(double b, double a)
 // The rows' Lab values with their chroma, computed on the first lookup.
 struct TRowLab
 {
-    TLab Lab;
+    TLabD65 Lab;
     double Chroma;
 };
 
@@ -66,7 +41,7 @@ const std::array<TRowLab, NamedColorCount> &rowLab()
     static const std::array<TRowLab, NamedColorCount> table = [] {
         std::array<TRowLab, NamedColorCount> rows{};
         for (int row = 0; row < NamedColorCount; ++row) {
-            const TLab lab = ColorToLab(ColorOfRow(row));
+            const TLabD65 lab = ColorToLabD65(ColorOfRow(row));
             rows[std::size_t(row)] = {lab, std::sqrt(lab.a * lab.a + lab.b * lab.b)};
         }
         return rows;
@@ -85,7 +60,7 @@ const std::array<TRowLab, NamedColorCount> &rowLab()
 // mean chroma and never more than 6.38 (G * C peaks at C = 16.6), so SC <=
 // 1 + 0.045 * (mean chroma + min(mean chroma / 2, 6.38)); and dC'^2 + dH'^2 =
 // da'^2 + db^2 >= da^2 + db^2.
-bool certainlyFarther(const TLab &x, double xChroma, const TRowLab &y, double distanceSquared)
+bool certainlyFarther(const TLabD65 &x, double xChroma, const TRowLab &y, double distanceSquared)
 {
     constexpr double maxSL = 1.75;
     const double k = x.b >= 0 && y.Lab.b >= 0 ? 0.999 : 0.13;  // 0.13 < 1 - sqrt 3 / 2
@@ -100,27 +75,21 @@ bool certainlyFarther(const TLab &x, double xChroma, const TRowLab &y, double di
 
 } // namespace
 
-TLab ColorToLab(TColor color)
+TLabD65 ColorToLabD65(TColor color)
 {
-    const double r = linearComponent(GetRValue(color));
-    const double g = linearComponent(GetGValue(color));
-    const double b = linearComponent(GetBValue(color));
     // The sRGB primaries and D65 white to XYZ, to seven places; the white
     // point is the matrix's row sums, so white comes out as exactly 100/0/0
-    // up to rounding.
-    const double x = 0.4124564 * r + 0.3575761 * g + 0.1804375 * b;
-    const double y = 0.2126729 * r + 0.7151522 * g + 0.0721750 * b;
-    const double z = 0.0193339 * r + 0.1191920 * g + 0.9503041 * b;
-    constexpr double whiteX = 0.4124564 + 0.3575761 + 0.1804375;
-    constexpr double whiteY = 0.2126729 + 0.7151522 + 0.0721750;
-    constexpr double whiteZ = 0.0193339 + 0.1191920 + 0.9503041;
-    const double fx = labCompand(x / whiteX);
-    const double fy = labCompand(y / whiteY);
-    const double fz = labCompand(z / whiteZ);
-    return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
+    // up to rounding. Not CSS's exact fractions (LinearSrgbToXyzMatrix): on
+    // those red's L is 53.2371, not the 53.2408 of the published Lab tables
+    // the names were measured against.
+    constexpr TMatrix3 m = {0.4124564, 0.3575761, 0.1804375, 0.2126729, 0.7151522,
+                            0.0721750, 0.0193339, 0.1191920, 0.9503041};
+    constexpr TVec3 white = {m[0] + m[1] + m[2], m[3] + m[4] + m[5], m[6] + m[7] + m[8]};
+    const TVec3 lab = XyzToLab(m * ColorToLinear(color), white);
+    return {lab.X, lab.Y, lab.Z};
 }
 
-double Ciede2000(const TLab &x, const TLab &y)
+double Ciede2000(const TLabD65 &x, const TLabD65 &y)
 {
     constexpr double pow25to7 = 6103515625.0;  // 25^7
     const double c1 = std::sqrt(x.a * x.a + x.b * x.b);
@@ -190,7 +159,7 @@ double Ciede2000(const TLab &x, const TLab &y)
 
 TNearestColor NearestNamedColor(TColor color)
 {
-    const TLab lab = ColorToLab(color);
+    const TLabD65 lab = ColorToLabD65(color);
     const double chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
     const auto &rows = rowLab();
     // A first guess, the nearest row in plain Lab distance, gives a distance
@@ -198,7 +167,7 @@ TNearestColor NearestNamedColor(TColor color)
     int guess = 0;
     double guessDistance = 1e300;
     for (int row = 0; row < NamedColorCount; ++row) {
-        const TLab &y = rows[std::size_t(row)].Lab;
+        const TLabD65 &y = rows[std::size_t(row)].Lab;
         const double d = (y.L - lab.L) * (y.L - lab.L) + (y.a - lab.a) * (y.a - lab.a) + (y.b - lab.b) * (y.b - lab.b);
         if (d < guessDistance) {
             guess = row;
@@ -226,8 +195,8 @@ double RelativeLuminance(TColor color)
 {
     // WCAG 2 gives the decoding threshold as 0.03928 where sRGB has 0.04045;
     // no 8-bit component lies between the two, so they agree.
-    return 0.2126 * linearComponent(GetRValue(color)) + 0.7152 * linearComponent(GetGValue(color))
-        + 0.0722 * linearComponent(GetBValue(color));
+    return 0.2126 * LinearOfChannel(GetRValue(color)) + 0.7152 * LinearOfChannel(GetGValue(color))
+        + 0.0722 * LinearOfChannel(GetBValue(color));
 }
 
 double ContrastRatio(TColor a, TColor b)

@@ -4,8 +4,9 @@
 
 #include "colour.h"
 
-/// A colour in CIE L*a*b*: L 0 .. 100, a and b roughly -128 .. 127.
-struct TLab
+/// A colour in CIE L*a*b* relative to the D65 white: L 0 .. 100, a and b
+/// roughly -128 .. 127.
+struct TLabD65
 {
     double L;
     double a;
@@ -16,12 +17,12 @@ struct TLab
 /// components decoded to linear light, to CIE XYZ by the sRGB matrix, then
 /// to Lab relative to the D65 white point. White is 100/0/0. The top byte is
 /// ignored.
-TLab ColorToLab(TColor color);
+TLabD65 ColorToLabD65(TColor color);
 
 /// The CIEDE2000 colour difference of two Lab colours with the parametric
 /// factors kL = kC = kH = 1, as formulated by Sharma, Wu and Dalal (2005).
 /// 0 for equal colours; symmetric in its arguments.
-double Ciede2000(const TLab &x, const TLab &y);
+double Ciede2000(const TLabD65 &x, const TLabD65 &y);
 
 /// A row of NamedColors and its CIEDE2000 distance from a colour.
 struct TNearestColor

@@ -283,7 +283,6 @@ void tst_Colour::hsl()
     QFETCH(QString, rgb);
     QFETCH(QString, hsl);
     QCOMPARE(QString::fromStdString(ColorToRgbText(color)), rgb);
-    QCOMPARE(QString::fromStdString(ColorToHslText(color)), hsl);
     const THsl parts = ColorToHsl(color);
     QCOMPARE(QStringLiteral("hsl(%1, %2%, %3%)").arg(parts.Hue).arg(parts.Saturation).arg(parts.Lightness), hsl);
 }
@@ -435,7 +434,7 @@ void tst_Colour::colorToLab()
     QFETCH(double, L);
     QFETCH(double, a);
     QFETCH(double, b);
-    const TLab lab = ColorToLab(color);
+    const TLabD65 lab = ColorToLabD65(color);
     const double tolerance = 0.0005;
     QVERIFY2(std::abs(lab.L - L) < tolerance, qPrintable(QString::number(lab.L, 'f', 6)));
     QVERIFY2(std::abs(lab.a - a) < tolerance, qPrintable(QString::number(lab.a, 'f', 6)));
@@ -503,8 +502,8 @@ void tst_Colour::ciede2000()
     QFETCH(double, a2);
     QFETCH(double, b2);
     QFETCH(double, dE);
-    const TLab x{L1, a1, b1};
-    const TLab y{L2, a2, b2};
+    const TLabD65 x{L1, a1, b1};
+    const TLabD65 y{L2, a2, b2};
     // To the four places of the published table, and the same both ways.
     QCOMPARE(qRound(Ciede2000(x, y) * 10000), qRound(dE * 10000));
     QCOMPARE(qRound(Ciede2000(y, x) * 10000), qRound(dE * 10000));
@@ -513,12 +512,12 @@ void tst_Colour::ciede2000()
 
 void tst_Colour::nearestNamedColor()
 {
-    std::vector<TLab> rowLab;
+    std::vector<TLabD65> rowLab;
     for (int row = 0; row < NamedColorCount; ++row)
-        rowLab.push_back(ColorToLab(ColorOfRow(row)));
+        rowLab.push_back(ColorToLabD65(ColorOfRow(row)));
     // The reference: every row measured, a tie going to the later row.
     const auto reference = [&rowLab](TColor color) {
-        const TLab lab = ColorToLab(color);
+        const TLabD65 lab = ColorToLabD65(color);
         TNearestColor nearest{-1, 0};
         for (int row = 0; row < NamedColorCount; ++row) {
             const double distance = Ciede2000(lab, rowLab[std::size_t(row)]);

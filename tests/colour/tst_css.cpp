@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numeric>
 #include <random>
 #include <thread>
@@ -277,6 +278,10 @@ void tst_Css::cssColor_data()
     row("oklch(100% 0 0)", "#FFFFFF");
     row("oklch(0% 0.3 30)", "#000000 mapped");
     row("oklch(1 0.4 30)", "#FFFFFF mapped");
+    // 100% of a or b is 125, of lch's chroma 150 (colorjs.io: lab(50 62.5
+    // 25) is #D73851, lch(50 75 20) #E02451).
+    row("lab(50 50% 20%)", "#D73851");
+    row("lch(50 50% 20)", "#E02451");
     row("color(srgb 1 0.784314 0)", "#FFC800");
     row("color(srgb 100% 78.4314% 0%)", "#FFC800");
     row("color(srgb-linear 1 1 1)", "#FFFFFF");
@@ -330,22 +335,30 @@ void tst_Css::cssColor()
 void tst_Css::cssForms_data()
 {
     // Worked by hand: hsl(210, 65%, 20%) paints #123354, 20.4% is the
-    // fewest decimals for #123456; exact colours take no decimals.
+    // fewest decimals for #123456; exact colours take no decimals. The lch
+    // and oklch components are colorjs.io's, to the decimals the text has:
+    // its hues lie in 0 .. 360 (blue's OKLCH hue 264.052, not -95.948), and
+    // #040001's OKLCH hue 359.68 rounds to a whole turn, written 0.
     QTest::addColumn<int>("color");
     QTest::addColumn<QString>("hsl");
     QTest::addColumn<QString>("hwb");
     QTest::addColumn<QString>("lab");
+    QTest::addColumn<QString>("lch");
     QTest::addColumn<QString>("oklch");
-    QTest::newRow("#FFC800") << MakeColor(255, 200, 0) << "hsl(47, 100%, 50%)" << "hwb(47 0% 0%)" << "" << "";
-    QTest::newRow("#123456") << MakeColor(0x12, 0x34, 0x56) << "hsl(210, 65%, 20.4%)" << "" << "" << "";
-    QTest::newRow("black") << MakeColor(0, 0, 0) << "hsl(0, 0%, 0%)" << "hwb(0 0% 100%)" << "lab(0 0 0)"
+    QTest::newRow("#FFC800") << MakeColor(255, 200, 0) << "hsl(47, 100%, 50%)" << "hwb(47 0% 0%)" << "" << "" << "";
+    QTest::newRow("#123456") << MakeColor(0x12, 0x34, 0x56) << "hsl(210, 65%, 20.4%)" << "" << ""
+                             << "lch(20.7 24.7 264.7)" << "oklch(0.319 0.072 251)";
+    QTest::newRow("black") << MakeColor(0, 0, 0) << "hsl(0, 0%, 0%)" << "hwb(0 0% 100%)" << "lab(0 0 0)" << ""
                            << "oklch(0 0 0)";
     QTest::newRow("white") << MakeColor(255, 255, 255) << "hsl(0, 0%, 100%)" << "hwb(0 100% 0%)" << "lab(100 0 0)"
-                           << "oklch(1 0 0)";
-    QTest::newRow("red") << MakeColor(255, 0, 0) << "hsl(0, 100%, 50%)" << "hwb(0 0% 0%)" << "" << "";
-    QTest::newRow("blue") << MakeColor(0, 0, 255) << "hsl(240, 100%, 50%)" << "hwb(240 0% 0%)" << "" << "";
+                           << "" << "oklch(1 0 0)";
+    QTest::newRow("red") << MakeColor(255, 0, 0) << "hsl(0, 100%, 50%)" << "hwb(0 0% 0%)" << "" << "" << "";
+    QTest::newRow("blue") << MakeColor(0, 0, 255) << "hsl(240, 100%, 50%)" << "hwb(240 0% 0%)" << ""
+                          << "lch(29.568 131.2 301.3643)" << "oklch(0.45201 0.31321 264.052)";
     QTest::newRow("#336699") << MakeColor(0x33, 0x66, 0x99) << "hsl(210, 50%, 40%)" << "hwb(210 20% 40%)" << ""
-                             << "";
+                             << "" << "";
+    QTest::newRow("#040001: a hue rounded to 360 is 0") << MakeColor(4, 0, 1) << "hsl(345, 100%, 0.8%)" << "" << ""
+                                                        << "" << "oklch(0.07 0.03 0)";
 }
 
 void tst_Css::cssForms()
@@ -354,12 +367,15 @@ void tst_Css::cssForms()
     QFETCH(QString, hsl);
     QFETCH(QString, hwb);
     QFETCH(QString, lab);
+    QFETCH(QString, lch);
     QFETCH(QString, oklch);
     QCOMPARE(QString::fromStdString(ColorToCssHsl(color)), hsl);
     if (!hwb.isEmpty())
         QCOMPARE(QString::fromStdString(ColorToCssHwb(color)), hwb);
     if (!lab.isEmpty())
         QCOMPARE(QString::fromStdString(ColorToCssLab(color)), lab);
+    if (!lch.isEmpty())
+        QCOMPARE(QString::fromStdString(ColorToCssLch(color)), lch);
     if (!oklch.isEmpty())
         QCOMPARE(QString::fromStdString(ColorToCssOklch(color)), oklch);
 }
@@ -390,6 +406,14 @@ void tst_Css::everyCopiedFormReadsBack()
                     if (read.Status != TCssStatus::Color || read.Color != color || read.GamutMapped) {
                         failures[share] = text + " read back as " + describe(read).toStdString() + ", not "
                             + ColorToHtml(color);
+                        return;
+                    }
+                    // hsl() and hwb() lead with the hue, lch() and oklch() end with it.
+                    const bool hueLast = text[1] == 'c' || text[3] == 'c';
+                    const std::size_t hueAt = hueLast ? text.rfind(' ') + 1 : text.find('(') + 1;
+                    const double hue = std::strtod(text.c_str() + hueAt, nullptr);
+                    if ((text[0] == 'h' || hueLast) && !(hue >= 0 && hue < 360)) {
+                        failures[share] = text + " has a hue outside 0 .. 360";
                         return;
                     }
                     ++counts[share];

@@ -127,7 +127,7 @@ int main(int argc, char **argv)
         // the exact colour paints, should a browser's own arithmetic be
         // off by a step.
         const TRgb rgb = ColorToRgb(c);
-        const TVec3 hsl = RgbToHsl(rgb), hwb = RgbToHwb(rgb), lab = RgbToLab(rgb), lch = LabToLch(lab),
+        const TVec3 hsl = RgbToHsl(rgb), hwb = RgbToHwb(rgb), lab = RgbToLabD50(rgb), lch = LabToLch(lab),
                     oklab = RgbToOklab(rgb), oklch = LabToLch(oklab);
         const auto exact = [](const char *format, const TVec3 &v) {
             char text[160];

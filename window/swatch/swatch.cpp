@@ -2,7 +2,7 @@
 
 #include "contrast.h"
 #include "controls.h"
-#include "csstext.h"
+#include "copyforms.h"
 #include "nearest.h"
 #include "textpair.h"
 
@@ -35,14 +35,6 @@ QString lcText(double lc)
     return QString::number(lc, 'f', 1);
 }
 
-// One access key per form, in the order of CopyTexts: #, hex, rgb, hsl,
-// decimal, value, name; hwb, lab, lch, oklab, oklch; the colours that pass
-// AA under white and under black text.
-constexpr char AccessKeys[] = "HXRLDVNBACOKPQ";
-constexpr int NameIndex = 6;
-constexpr int FirstCss4Index = 7;
-constexpr int FirstPassingIndex = 12;
-
 } // namespace
 
 QString SwatchDescription(TColor color)
@@ -68,36 +60,19 @@ QString SwatchDescription(TColor color)
 
 QList<TCopyText> CopyTexts(TColor color)
 {
-    const QString html = ToHtmlText(color);
-    QList<TCopyText> texts = {{html, 0},
-                              {html.mid(1), 1},
-                              {QString::fromStdString(ColorToRgbText(color)), 2},
-                              {QString::fromStdString(ColorToCssHsl(color)), 3},
-                              {QString::fromStdString(ColorToDecimalText(color)), 4},
-                              {QString::fromStdString(ColorToValueText(color)), 5}};
-    // A name that CSS does not know would not work in a page.
-    if (const auto name = NameForColor(color); name && IsCssName(*name))
-        texts.push_back({QString::fromUtf8(*name), NameIndex});
-    std::string (*const css4[])(TColor) = {ColorToCssHwb, ColorToCssLab, ColorToCssLch, ColorToCssOklab,
-                                           ColorToCssOklch};
-    for (int i = 0; i < 5; ++i)
-        texts.push_back({QString::fromStdString(css4[i](color)), FirstCss4Index + i});
-    if (const auto passing = NearestPassingAA(color, White))
-        texts.push_back({ToHtmlText(*passing), FirstPassingIndex});
-    if (const auto passing = NearestPassingAA(color, Black))
-        texts.push_back({ToHtmlText(*passing), FirstPassingIndex + 1});
+    QList<TCopyText> texts;
+    for (int form = 0; form < int(CopyForms.size()); ++form)
+        if (const auto text = CopyForms[std::size_t(form)].Text(color))
+            texts.push_back({QString::fromStdString(*text), form});
     return texts;
 }
 
 QString CopyItemText(const TCopyText &text)
 {
     // No form or name holds an "&", so the item shows the text as it is.
-    QString why;
-    if (text.Form == FirstPassingIndex)
-        why = QStringLiteral("（白の文字で AA を満たす近い色）");
-    else if (text.Form == FirstPassingIndex + 1)
-        why = QStringLiteral("（黒の文字で AA を満たす近い色）");
-    return QStringLiteral("%1をコピー%2(&%3)").arg(text.Text, why, QString(QLatin1Char(AccessKeys[text.Form])));
+    const TCopyForm &form = CopyForms[std::size_t(text.Form)];
+    const QString why = form.Why.empty() ? QString() : QStringLiteral("（%1）").arg(QString::fromUtf8(form.Why));
+    return QStringLiteral("%1をコピー%2(&%3)").arg(text.Text, why, QString(QLatin1Char(form.AccessKey)));
 }
 
 void ExecCopyMenu(TColor color, const QPoint &globalPos, QWidget *parent)
@@ -110,9 +85,7 @@ void ExecCopyMenu(TColor color, const QPoint &globalPos, QWidget *parent)
     menu.setAccessibleName(QStringLiteral("コピー"));
     int group = 0;
     for (const TCopyText &text : CopyTexts(color)) {
-        // The CSS Color 4 forms and the passing colours each in a group of
-        // their own.
-        const int next = text.Form >= FirstPassingIndex ? 2 : text.Form >= FirstCss4Index ? 1 : 0;
+        const int next = CopyForms[std::size_t(text.Form)].Group;
         if (next != group)
             menu.addSeparator();
         group = next;

@@ -21,20 +21,20 @@ class TPanel;
 /// APCA Lc 白 -72.4、黒 37.2 · 白の文字で AA を満たす近い色 #767676".
 QString SwatchDescription(TColor color);
 
-/// One text the copy menu offers and which form it is (0 .. 13), which
-/// gives it its access key.
+/// One text the copy menu offers and which form it is: its row of
+/// CopyForms (0 .. 13), which gives it its access key.
 struct TCopyText
 {
     QString Text;
     int Form;
 };
 
-/// The texts the copy menu offers, in its order: "#FFC800", "FFC800",
-/// "rgb(255, 200, 0)", hsl(), the decimal text, the "$" colour-value text,
-/// the name when CSS knows it; hwb(), lab(), lch(), oklab(), oklch(), each
-/// with the fewest decimals that read back as the colour; and the nearest
-/// colours that pass AA under white and under black text where the colour
-/// itself fails.
+/// The texts the copy menu offers, in the order of CopyForms: "#FFC800",
+/// "FFC800", "rgb(255, 200, 0)", hsl(), the decimal text, the "$"
+/// colour-value text, the name when CSS knows it; hwb(), lab(), lch(),
+/// oklab(), oklch(), each with the fewest decimals that read back as the
+/// colour; and the nearest colours that pass AA under white and under black
+/// text where the colour itself fails.
 QList<TCopyText> CopyTexts(TColor color);
 
 /// The menu item of a text: the text, what it is when that is not plain,
