@@ -1,5 +1,7 @@
 #include "x11dialog.h"
 
+#include "x11screens.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTimer>
@@ -8,12 +10,11 @@
 #include <xcb/xcb.h>
 
 #include <array>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-xcb_connection_t *x11Connection()
+xcb_connection_t *windowManagerConnection()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return nullptr;
@@ -23,24 +24,20 @@ xcb_connection_t *x11Connection()
 
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
+    const TXcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 /// A window property read as bytes; empty when it is not there.
 QByteArray windowProperty(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
 {
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, name, type, 0, 1024), nullptr);
-    QByteArray value;
-    if (reply && reply->type == type)
-        value = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
-                           xcb_get_property_value_length(reply));
-    std::free(reply);
-    return value;
+    const TXcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, name, type, 0, 1024), nullptr));
+    if (!reply || reply->type != type)
+        return {};
+    return QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
+                      xcb_get_property_value_length(reply.get()));
 }
 
 /// The running window manager's name, as it announces itself.
@@ -69,7 +66,7 @@ constexpr uint32_t MotifMenu = 16;
 
 void AskForMoveAndCloseOnly(QWidget *dialog)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = windowManagerConnection();
     if (!connection)
         return;
     const auto window = xcb_window_t(dialog->winId());
@@ -94,7 +91,7 @@ TFrameWatch::TFrameWatch(QWidget *window)
     : QObject(window)
     , m_window(window)
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = windowManagerConnection();
     if (!connection)
         return;
     m_extentsAtom = internAtom(connection, "_NET_FRAME_EXTENTS");
@@ -125,7 +122,7 @@ bool TFrameWatch::nativeEventFilter(const QByteArray &eventType, void *message, 
 
 void TFrameWatch::readExtents()
 {
-    xcb_connection_t *connection = x11Connection();
+    xcb_connection_t *connection = windowManagerConnection();
     if (!connection || !m_window || !m_window->internalWinId())
         return;
     // Left, right, top, bottom.

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -121,18 +120,17 @@ void TPointerGrab::start(QWidget *window)
     if (m_keysyms.empty()) {
         const xcb_setup_t *setup = xcb_get_setup(m_connection);
         m_firstKeycode = setup->min_keycode;
-        xcb_get_keyboard_mapping_reply_t *mapping = xcb_get_keyboard_mapping_reply(
+        const TXcbReply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
             m_connection,
             xcb_get_keyboard_mapping(m_connection, setup->min_keycode,
                                      uint8_t(setup->max_keycode - setup->min_keycode + 1)),
-            nullptr);
+            nullptr));
         if (mapping) {
-            const xcb_keysym_t *symbols = xcb_get_keyboard_mapping_keysyms(mapping);
-            const int count = xcb_get_keyboard_mapping_keysyms_length(mapping);
+            const xcb_keysym_t *symbols = xcb_get_keyboard_mapping_keysyms(mapping.get());
+            const int count = xcb_get_keyboard_mapping_keysyms_length(mapping.get());
             const int perKey = mapping->keysyms_per_keycode;
             for (int i = 0; perKey > 0 && i + perKey <= count; i += perKey)
                 m_keysyms.push_back(symbols[i]);
-            std::free(mapping);
         }
     }
     m_pressed.reset();
@@ -145,26 +143,22 @@ void TPointerGrab::start(QWidget *window)
 
 bool TPointerGrab::grabPointer()
 {
-    xcb_grab_pointer_reply_t *reply = xcb_grab_pointer_reply(
+    const TXcbReply<xcb_grab_pointer_reply_t> reply(xcb_grab_pointer_reply(
         m_connection,
         xcb_grab_pointer(m_connection, 0, m_window,
                          XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION,
                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, m_cursor, XCB_CURRENT_TIME),
-        nullptr);
-    const bool success = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(reply);
-    return success;
+        nullptr));
+    return reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
 }
 
 bool TPointerGrab::grabKeyboard()
 {
-    xcb_grab_keyboard_reply_t *reply = xcb_grab_keyboard_reply(
+    const TXcbReply<xcb_grab_keyboard_reply_t> reply(xcb_grab_keyboard_reply(
         m_connection,
         xcb_grab_keyboard(m_connection, 0, m_window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-        nullptr);
-    const bool success = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(reply);
-    return success;
+        nullptr));
+    return reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
 }
 
 void TPointerGrab::grabbed()
@@ -263,10 +257,9 @@ QScreen *TPointerGrab::monitorsOf(xcb_window_t root)
         tried.append(screen);
         QWindow probe(screen);
         probe.create();
-        xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(
-            m_connection, xcb_get_geometry(m_connection, xcb_drawable_t(probe.winId())), nullptr);
+        const TXcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(
+            m_connection, xcb_get_geometry(m_connection, xcb_drawable_t(probe.winId())), nullptr));
         const bool found = geometry && geometry->root == root;
-        std::free(geometry);
         if (found) {
             m_monitors[root] = screen;
             return screen;

@@ -1,5 +1,7 @@
 #include "portalreply.h"
 
+#include "srgb.h"
+
 #include <QDBusArgument>
 
 #include <cmath>
@@ -18,7 +20,7 @@ Fault component(double value, int &result)
         return Fault::NotANumber;
     if (value < 0.0 || value > 1.0)
         return Fault::OutOfRange;
-    result = int(std::floor(value * 255.0 + 0.5));
+    result = RoundToByte(value * 255.0);
     return Fault::None;
 }
 

@@ -15,12 +15,6 @@ namespace {
 // one in a few milliseconds, and our requests wait for no more than that.
 constexpr int StripBytes = 4 << 20;
 
-struct TFree
-{
-    void operator()(void *reply) const { std::free(reply); }
-};
-template <typename T>
-using TReply = std::unique_ptr<T, TFree>;
 
 const xcb_screen_t *screenOf(xcb_connection_t *connection, xcb_window_t root, int *number)
 {
@@ -69,10 +63,7 @@ int component(uint32_t pixel, uint32_t mask)
 /// Whether the server carried out a checked request without an error.
 bool accepted(xcb_connection_t *connection, xcb_void_cookie_t cookie)
 {
-    xcb_generic_error_t *error = xcb_request_check(connection, cookie);
-    const bool done = !error;
-    std::free(error);
-    return done;
+    return !TXcbReply<xcb_generic_error_t>(xcb_request_check(connection, cookie));
 }
 
 } // namespace
@@ -97,7 +88,7 @@ std::optional<TPointerPlace> placeOnRoot(xcb_connection_t *connection, xcb_windo
 
 std::optional<TPointerPlace> queryPointer(xcb_connection_t *connection, xcb_window_t window)
 {
-    const TReply<xcb_query_pointer_reply_t> reply(
+    const TXcbReply<xcb_query_pointer_reply_t> reply(
         xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr));
     if (!reply)
         return std::nullopt;
@@ -191,12 +182,12 @@ QImage TRootShot::around(const TPointerPlace &place, int radius) const
     if (area.isEmpty() || m_refused)
         return image;
     xcb_generic_error_t *error = nullptr;
-    const TReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
+    const TXcbReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
         m_connection,
         xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_pixmap, int16_t(area.x()), int16_t(area.y()),
                       uint16_t(area.width()), uint16_t(area.height()), ~0u),
         &error));
-    std::free(error);
+    const TXcbReply<xcb_generic_error_t> refusal(error);
     // Each row of the area is padded on its own.
     const int stride = (area.width() * m_bitsPerPixel + m_scanlinePad - 1) / m_scanlinePad * m_scanlinePad / 8;
     if (!reply || stride * area.height() > xcb_get_image_data_length(reply.get()))
@@ -222,7 +213,7 @@ QImage TRootShot::around(const TPointerPlace &place, int radius) const
 bool isXWayland(xcb_connection_t *connection)
 {
     static const char name[] = "XWAYLAND";
-    const TReply<xcb_query_extension_reply_t> extension(xcb_query_extension_reply(
+    const TXcbReply<xcb_query_extension_reply_t> extension(xcb_query_extension_reply(
         connection, xcb_query_extension(connection, uint16_t(std::strlen(name)), name), nullptr));
     if (extension && extension->present)
         return true;
@@ -231,14 +222,14 @@ bool isXWayland(xcb_connection_t *connection)
     if (!randr || !randr->present)
         return false;
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    const TReply<xcb_randr_get_screen_resources_current_reply_t> resources(
+    const TXcbReply<xcb_randr_get_screen_resources_current_reply_t> resources(
         xcb_randr_get_screen_resources_current_reply(
             connection, xcb_randr_get_screen_resources_current(connection, screen->root), nullptr));
     if (!resources)
         return false;
     const xcb_randr_output_t *outputs = xcb_randr_get_screen_resources_current_outputs(resources.get());
     for (int i = 0; i < xcb_randr_get_screen_resources_current_outputs_length(resources.get()); ++i) {
-        const TReply<xcb_randr_get_output_info_reply_t> output(xcb_randr_get_output_info_reply(
+        const TXcbReply<xcb_randr_get_output_info_reply_t> output(xcb_randr_get_output_info_reply(
             connection, xcb_randr_get_output_info(connection, outputs[i], resources->config_timestamp), nullptr));
         if (!output)
             continue;

@@ -15,6 +15,14 @@
 
 #include <xcb/xcb.h>
 
+/// An xcb reply or error, freed as xcb asks (with free()) when its holder goes.
+struct TXcbFree
+{
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <typename T>
+using TXcbReply = std::unique_ptr<T, TXcbFree>;
+
 /// The pointer on one X screen.
 struct TPointerPlace
 {
