@@ -35,18 +35,18 @@ std::optional<std::string> passingUnder(TColor color)
 } // namespace
 
 const std::array<TCopyForm, 14> CopyForms = {{
-    {'H', 0, {}, always<ColorToHtml>},
+    {'H', 0, {}, always<ColorToHtml>, true},
     {'X', 0, {}, hexDigits},
-    {'R', 0, {}, always<ColorToRgbText>},
-    {'L', 0, {}, always<ColorToCssHsl>},
+    {'R', 0, {}, always<ColorToRgbText>, true},
+    {'L', 0, {}, always<ColorToCssHsl>, true},
     {'D', 0, {}, always<ColorToDecimalText>},
     {'V', 0, {}, always<ColorToValueText>},
     {'N', 0, {}, cssName},
-    {'B', 1, {}, always<ColorToCssHwb>},
-    {'A', 1, {}, always<ColorToCssLab>},
-    {'C', 1, {}, always<ColorToCssLch>},
-    {'O', 1, {}, always<ColorToCssOklab>},
-    {'K', 1, {}, always<ColorToCssOklch>},
+    {'B', 1, {}, always<ColorToCssHwb>, true},
+    {'A', 1, {}, always<ColorToCssLab>, true},
+    {'C', 1, {}, always<ColorToCssLch>, true},
+    {'O', 1, {}, always<ColorToCssOklab>, true},
+    {'K', 1, {}, always<ColorToCssOklch>, true},
     {'P', 2, "白の文字で AA を満たす近い色", passingUnder<255, 255, 255>},
     {'Q', 2, "黒の文字で AA を満たす近い色", passingUnder<0, 0, 0>},
 }};

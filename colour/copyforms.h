@@ -16,6 +16,7 @@ struct TCopyForm
     int Group;             ///< 0 the classic forms, 1 CSS Color 4's, 2 the passing colours; a separator between groups
     std::string_view Why;  ///< what the text is, shown after it where it is not plain (UTF-8); or empty
     std::optional<std::string> (*Text)(TColor);  ///< the text copied, or nothing where the form has none
+    bool CssValue = false;  ///< a CSS colour value of exactly this colour, for any colour: a pair's or a palette's form
 };
 
 /// The forms in the menu's order: "#FFC800" (H), "FFC800" (X), "rgb(255,

@@ -91,7 +91,9 @@ for caption in ("おわり", "ダイアログ"):
     show(one(pyatspi.ROLE_PUSH_BUTTON, caption))
 
 # The swatch's description, worked out apart from the program (WCAG 2 by
-# its formula, APCA Lc and the nearest passing colours with colorjs.io).
+# its formula, APCA Lc and the nearest passing colours with colorjs.io,
+# protanopia and deuteranopia with colorspacious, tritanopia with
+# tests/colour/tritan_expected.py).
 PASS = "（AA 合格、AAA 合格、大きな文字 AA 合格、AAA 合格）"
 FAIL = "（AA 不合格、AAA 不合格、大きな文字 AA 不合格、AAA 不合格）"
 BLACK = ("#000000 black · 白 21.00:1" + PASS + " · 黒 1.00:1" + FAIL
@@ -99,9 +101,11 @@ BLACK = ("#000000 black · 白 21.00:1" + PASS + " · 黒 1.00:1" + FAIL
          + " · 見え方 1型2色覚（P型） #000000、2型2色覚（D型） #000000、3型2色覚（T型） #000000")
 RED = ("#FF0000 red · 白 3.99:1（AA 不合格、AAA 不合格、大きな文字 AA 合格、AAA 不合格）"
        " · 黒 5.25:1（AA 合格、AAA 不合格、大きな文字 AA 合格、AAA 合格） · WCAG 3 草案の APCA Lc 白 -69.6、黒 40.0"
-       " · 白の文字で AA を満たす近い色 #EE0000")
+       " · 白の文字で AA を満たす近い色 #EE0000"
+       " · 見え方 1型2色覚（P型） #6D5F00、2型2色覚（D型） #A39000、3型2色覚（T型） #FF004E")
 GOLD = ("#FFD700 gold · 白 1.40:1" + FAIL + " · 黒 14.97:1" + PASS
-        + " · WCAG 3 草案の APCA Lc 白 -21.9、黒 84.5 · 白の文字で AA を満たす近い色 #8F7400")
+        + " · WCAG 3 草案の APCA Lc 白 -21.9、黒 84.5 · 白の文字で AA を満たす近い色 #8F7400"
+        + " · 見え方 1型2色覚（P型） #F0D300、2型2色覚（D型） #FADF24、3型2色覚（T型） #FFC9D0")
 
 swatch = [n for n in controls() if n.name == "混ぜた色"]
 if len(swatch) != 1 or swatch[0].description != BLACK:

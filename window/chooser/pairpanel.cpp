@@ -2,7 +2,7 @@
 
 #include "captions.h"
 #include "controls.h"
-#include "csstext.h"
+#include "copyforms.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -276,23 +276,17 @@ void TPairPanel::execCopyMenu(const QPoint &globalPos)
     QMenu menu(this);
     menu.setFont(window()->font());
     menu.setAccessibleName(QStringLiteral("コピー"));
-    struct TForm
-    {
-        std::string (*text)(TColor);
-        char key;
-    };
-    static constexpr TForm Forms[] = {{ColorToHtml, 'H'},     {ColorToRgbText, 'R'}, {ColorToCssHsl, 'L'},
-                                      {ColorToCssHwb, 'B'},   {ColorToCssLab, 'A'},  {ColorToCssLch, 'C'},
-                                      {ColorToCssOklab, 'O'}, {ColorToCssOklch, 'K'}};
     const auto add = [&menu](const QString &copied, const QString &shown, char key) {
         QAction *item = menu.addAction(QStringLiteral("%1をコピー(&%2)").arg(shown, QString(QLatin1Char(key))));
         connect(item, &QAction::triggered, &menu, [copied] { QGuiApplication::clipboard()->setText(copied); });
     };
-    for (const TForm &form : Forms) {
+    for (const TCopyForm &form : CopyForms) {
+        if (!form.CssValue)
+            continue;
         const QString css = QStringLiteral("color: %1; background-color: %2;")
-                                .arg(QString::fromStdString(form.text(m_text)),
-                                     QString::fromStdString(form.text(m_background)));
-        add(css, css, form.key);
+                                .arg(QString::fromStdString(*form.Text(m_text)),
+                                     QString::fromStdString(*form.Text(m_background)));
+        add(css, css, form.AccessKey);
     }
     const TVision seeing = vision();
     if (seeing != TVision::Normal) {
