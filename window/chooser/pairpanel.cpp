@@ -3,6 +3,7 @@
 #include "captions.h"
 #include "controls.h"
 #include "copyforms.h"
+#include "numberbox.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -147,12 +148,10 @@ void TPairPanel::createControls()
         if (m_figures.NearestBackground)
             setBackground(*m_figures.NearestBackground);
     });
-    // Shown only where the pair fails AA, in space kept for them, so the
-    // dialog never changes its size.
-    // Their width is that of the longest caption they can have, since their
-    // colours' digits differ in width.
+    // Shown only where the pair fails AA, in space kept for them, and as
+    // wide as their longest caption (the colours' digits differ in width),
+    // so the dialog never changes its size.
     int widest = 0;
-    m_nearestText->ensurePolished();
     for (const QString &caption : {QStringLiteral("文字色を #WWWWWW に(&N)"),
                                    QStringLiteral("合う文字色なし(&N)"),
                                    QStringLiteral("背景を #WWWWWW に(&J)"),
@@ -172,7 +171,7 @@ void TPairPanel::createControls()
     for (int i = 0; i < VisionCount; ++i)
         m_vision->addItem(QString::fromUtf8(VisionName(TVision(i)).data(), qsizetype(VisionName(TVision(i)).size())));
     m_visionLabel = CaptionFor(m_vision, QStringLiteral("見え方(&I):"));
-    m_severity = new QSpinBox(this);
+    m_severity = new TNumberBox(this);
     m_severity->setObjectName(QStringLiteral("severity"));
     m_severity->setRange(0, 100);
     m_severity->setSuffix(QStringLiteral(" %"));
