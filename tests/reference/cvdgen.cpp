@@ -4,30 +4,21 @@
 // The colours are the edges of the cube, the greys and primary ramps, and a
 // fixed sample of the rest.
 #include "cvd.h"
+#include "samplecolours.h"
 
 #include <cstdio>
-#include <random>
-#include <set>
 #include <string>
+#include <vector>
 
 int main(int argc, char **argv)
 {
     const std::size_t count = argc > 1 ? std::stoul(argv[1]) : 100000;
-    std::set<TColor> colours;
-    const int edges[] = {0, 1, 2, 127, 128, 253, 254, 255};
-    for (int r : edges)
-        for (int g : edges)
-            for (int b : edges)
-                colours.insert(MakeColor(r, g, b));
+    // The ramps between the primaries too, where the deficiencies confuse most.
+    std::vector<TColor> ramps;
     for (int v = 0; v < 256; ++v)
-        for (TColor c : {MakeColor(v, v, v), MakeColor(v, 0, 0), MakeColor(0, v, 0), MakeColor(0, 0, v),
-                         MakeColor(255, v, 0), MakeColor(0, 255, v), MakeColor(v, 0, 255)})
-            colours.insert(c);
-    std::mt19937 random(20261210);
-    while (colours.size() < count)
-        colours.insert(TColor(random() & 0xFFFFFF));
-
-    for (TColor c : colours) {
+        for (TColor c : {MakeColor(255, v, 0), MakeColor(0, 255, v), MakeColor(v, 0, 255)})
+            ramps.push_back(c);
+    for (TColor c : SampleColours(count, 20261210, ramps)) {
         std::printf("#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
         for (TCvdKind kind : {TCvdKind::Protan, TCvdKind::Deutan})
             for (int step = 0; step <= 10; ++step) {

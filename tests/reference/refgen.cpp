@@ -13,6 +13,7 @@
 #include "css.h"
 #include "csstext.h"
 #include "nearest.h"
+#include "samplecolours.h"
 
 #include <cmath>
 #include <cstdio>
@@ -27,26 +28,10 @@ namespace {
 
 std::vector<TColor> sample(std::size_t count)
 {
-    std::set<TColor> colours;
-    const int edges[] = {0, 1, 2, 127, 128, 253, 254, 255};
-    for (int r : edges)
-        for (int g : edges)
-            for (int b : edges)
-                colours.insert(MakeColor(r, g, b));
-    for (int v = 0; v < 256; ++v) {
-        colours.insert(MakeColor(v, v, v));
-        colours.insert(MakeColor(v, 0, 0));
-        colours.insert(MakeColor(0, v, 0));
-        colours.insert(MakeColor(0, 0, v));
-    }
-    for (TColor c : {MakeColor(0x12, 0x34, 0x56), MakeColor(1, 2, 3), MakeColor(0xFE, 0xFD, 0xFC),
-                     MakeColor(0x7F, 0x7F, 0x80), MakeColor(0xFB, 0x2C, 0x36), MakeColor(0x77, 0x77, 0x77),
-                     MakeColor(0x76, 0x76, 0x76), MakeColor(255, 200, 0)})
-        colours.insert(c);
-    std::mt19937 random(20261209);
-    while (colours.size() < count)
-        colours.insert(TColor(random() & 0xFFFFFF));
-    return {colours.begin(), colours.end()};
+    return SampleColours(count, 20261209,
+                         {MakeColor(0x12, 0x34, 0x56), MakeColor(1, 2, 3), MakeColor(0xFE, 0xFD, 0xFC),
+                          MakeColor(0x7F, 0x7F, 0x80), MakeColor(0xFB, 0x2C, 0x36), MakeColor(0x77, 0x77, 0x77),
+                          MakeColor(0x76, 0x76, 0x76), MakeColor(255, 200, 0)});
 }
 
 std::string number(std::mt19937 &random, double low, double high, int decimals)
