@@ -10,6 +10,8 @@
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -200,6 +202,39 @@ std::optional<TCssColor> hex(std::string_view digits)
 bool IsCssName(std::string_view name)
 {
     return !name.ends_with(" *");
+}
+
+std::optional<TColor> CssNamedColor(std::string_view name)
+{
+    // Sorted once, in lower case, for a binary search: a pasted text asks
+    // for every word it holds.
+    struct TEntry
+    {
+        std::string Name;
+        TColor Color;
+    };
+    static const std::vector<TEntry> table = [] {
+        std::vector<TEntry> entries;
+        for (int row = 0; row < NamedColorCount; ++row)
+            if (IsCssName(NamedColors[std::size_t(row)].Name))
+                entries.push_back({std::string(NamedColors[std::size_t(row)].Name), ColorOfRow(row)});
+        for (const TExtraName &extra : ExtraNames)
+            entries.push_back({std::string(extra.Name), extra.Color});
+        std::sort(entries.begin(), entries.end(), [](const TEntry &a, const TEntry &b) { return a.Name < b.Name; });
+        return entries;
+    }();
+    constexpr std::size_t Longest = 20;  // "lightgoldenrodyellow"
+    if (name.empty() || name.size() > Longest)
+        return std::nullopt;
+    char lowered[Longest];
+    for (std::size_t i = 0; i < name.size(); ++i)
+        lowered[i] = lower(name[i]);
+    const std::string_view key(lowered, name.size());
+    const auto found = std::lower_bound(table.begin(), table.end(), key,
+                                        [](const TEntry &entry, std::string_view k) { return entry.Name < k; });
+    if (found == table.end() || found->Name != key)
+        return std::nullopt;
+    return found->Color;
 }
 
 TCssColor ParseCssColor(std::string_view text)

@@ -5,6 +5,7 @@
 
 #include "colour.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,12 @@ std::string_view CssColorMessage(const TCssColor &color);
 /// Whether a row's name of NamedColors is one that CSS knows: false for the
 /// seven that end in " *", true for every other text, row or not.
 bool IsCssName(std::string_view name);
+
+/// The colour of a name that CSS knows, in any ASCII letter case: the 140
+/// of NamedColors that are CSS's and the eight CSS names NamedColors lacks
+/// (rebeccapurple, the "grey" spellings); nothing for any other text,
+/// "transparent" included.
+std::optional<TColor> CssNamedColor(std::string_view name);
 
 /// The copied forms. Each component is written with the fewest decimals
 /// (no trailing zeros) that fit, chosen component by component. The
