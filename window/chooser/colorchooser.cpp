@@ -8,6 +8,7 @@
 #include "nearest.h"
 #include "numberbox.h"
 #include "pairpanel.h"
+#include "palettepanel.h"
 #include "placement.h"
 #include "screenpicker.h"
 #include "typedcoloredit.h"
@@ -57,6 +58,7 @@ TColorChooser::TColorChooser(const TChooseColorRequest &request)
     createTypedColor();
     createPreview();
     createPairPanel();
+    createPalette();
     createButtons(request.flags);
     layOut(request.flags);
 
@@ -93,10 +95,8 @@ void TColorChooser::createCustomColors()
     m_customGrid = new TColorGrid(CustomColorCount, 8, true, this);
     m_customGrid->setObjectName(QStringLiteral("customColors"));
     for (int slot = 0; slot < CustomColorCount; ++slot) {
-        TColorCell *cell = m_customGrid->cell(slot);
-        cell->setObjectName(QString::fromStdString(CustomSlotKey(slot)));
-        const TColor color = m_custom[std::size_t(slot)];
-        cell->setColor(color, color < 0 ? QStringLiteral("空き") : ToHtmlText(color));
+        m_customGrid->cell(slot)->setObjectName(QString::fromStdString(CustomSlotKey(slot)));
+        showCustomSlot(slot);
     }
     m_customLabel = CaptionFor(m_customGrid, QStringLiteral("作成した色(&C):"));
     connect(m_customGrid, &TColorGrid::picked, this, &TColorChooser::pickCustomSlot);
@@ -245,6 +245,25 @@ TColor TColorChooser::background() const { return m_pair->background(); }
 
 void TColorChooser::setBackground(TColor color) { m_pair->setBackground(color); }
 
+void TColorChooser::createPalette()
+{
+    m_palette = new TPalettePanel(this);
+    m_palette->setObjectName(QStringLiteral("palette"));
+    m_palette->setCustomColors(m_custom);
+    connect(m_palette, &TPalettePanel::colorWanted, this, &TColorChooser::setColor);
+    connect(m_palette, &TPalettePanel::customColorWanted, this, &TColorChooser::addToCustomColors);
+    connect(m_palette, &TPalettePanel::pasted, this, &TColorChooser::pastePalette);
+    connect(m_palette, &TPalettePanel::undoWanted, this, &TColorChooser::undoPaste);
+}
+
+TRunColors TColorChooser::runColors() const { return m_palette->runColors(); }
+
+void TColorChooser::setRunColors(const TRunColors &colors) { m_palette->setRunColors(colors); }
+
+char TColorChooser::paletteForm() const { return m_palette->valueForm(); }
+
+void TColorChooser::setPaletteForm(char accessKey) { m_palette->setValueForm(accessKey); }
+
 void TColorChooser::createButtons(unsigned flags)
 {
     m_add = PlainButton(QStringLiteral("色の追加(&A)"), "addCustomColor", this);
@@ -254,7 +273,10 @@ void TColorChooser::createButtons(unsigned flags)
     m_picker = new TScreenPicker(this);
     connect(m_pick, &QPushButton::clicked, this, &TColorChooser::pickFromScreen);
     connect(m_picker, &TScreenPicker::availabilityChanged, this, &TColorChooser::showPickerAvailability);
-    connect(m_picker, &TScreenPicker::picked, this, &TColorChooser::setColor);
+    connect(m_picker, &TScreenPicker::picked, this, [this](TColor color) {
+        m_palette->addRunColor(color);
+        setColor(color);
+    });
     connect(m_picker, &TScreenPicker::cancelled, this, &TColorChooser::showPickMessage);
     // Why the last pick changed nothing, until the next change or pick.
     m_pickMessage = new QLabel(this);
@@ -293,6 +315,8 @@ void TColorChooser::layOut(unsigned flags)
     left->addWidget(m_customLabel);
     left->addWidget(m_customGrid, 0, Qt::AlignLeft);
     left->addWidget(m_add);
+    left->addSpacing(8);
+    left->addWidget(m_palette);
     left->addStretch();
 
     // The field, the bar and the numbers are the "full open" part; without
@@ -342,8 +366,12 @@ void TColorChooser::layOut(unsigned flags)
 
     // The left column first, then the boxes row by row as they stand, then
     // the text on its background.
-    QList<QWidget *> order = {m_customGrid->cell(CustomColorCount - 1), m_add, m_field, m_brightness, m_hue, m_red,
-                              m_saturation, m_green, m_lightness, m_blue, m_typed, m_pick};
+    QList<QWidget *> order = {m_customGrid->cell(CustomColorCount - 1), m_add};
+    const auto *run = static_cast<const TColorGrid *>(m_palette->runGrid());
+    for (int cell = 0; cell < run->count(); ++cell)
+        order += run->cell(cell);
+    order += {m_palette->menuButton(), m_field, m_brightness, m_hue, m_red, m_saturation, m_green, m_lightness, m_blue,
+              m_typed, m_pick};
     order += m_pair->tabStops();
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -476,13 +504,26 @@ void TColorChooser::refresh()
     showPickMessage(QString());
 }
 
-void TColorChooser::addCustomColor()
+void TColorChooser::addCustomColor() { addToCustomColors(m_model.color()); }
+
+void TColorChooser::addToCustomColors(TColor color)
 {
-    const TColor color = m_model.color();
     m_custom[std::size_t(m_nextSlot)] = color;
-    m_customGrid->cell(m_nextSlot)->setColor(color, ToHtmlText(color));
-    m_nextSlot = (m_nextSlot + 1) % CustomColorCount;
-    m_customGrid->cell(m_nextSlot)->setChecked(true);
+    showCustomSlot(m_nextSlot);
+    selectNextSlot((m_nextSlot + 1) % CustomColorCount);
+    customColorsChanged();
+}
+
+void TColorChooser::showCustomSlot(int slot)
+{
+    const TColor color = m_custom[std::size_t(slot)];
+    m_customGrid->cell(slot)->setColor(color, color < 0 ? QStringLiteral("空き") : ToHtmlText(color));
+}
+
+void TColorChooser::selectNextSlot(int slot)
+{
+    m_nextSlot = slot;
+    m_customGrid->cell(slot)->setChecked(true);
 }
 
 void TColorChooser::pickCustomSlot(int slot)
@@ -491,6 +532,39 @@ void TColorChooser::pickCustomSlot(int slot)
     m_nextSlot = slot;
     if (m_custom[std::size_t(slot)] >= 0)
         setColor(m_custom[std::size_t(slot)]);
+}
+
+void TColorChooser::pastePalette(const std::vector<TColor> &colors)
+{
+    // From the first cell; the cells after the pasted colours keep theirs,
+    // and the next added colour goes after them.
+    m_beforePaste = TBeforePaste{m_custom, m_nextSlot};
+    const int count = std::min(int(colors.size()), CustomColorCount);
+    for (int slot = 0; slot < count; ++slot) {
+        m_custom[std::size_t(slot)] = colors[std::size_t(slot)];
+        showCustomSlot(slot);
+    }
+    selectNextSlot(count % CustomColorCount);
+    m_palette->setCustomColors(m_custom);
+    m_palette->setUndoAvailable(true);
+}
+
+void TColorChooser::undoPaste()
+{
+    if (!m_beforePaste)
+        return;
+    m_custom = m_beforePaste->Colors;
+    for (int slot = 0; slot < CustomColorCount; ++slot)
+        showCustomSlot(slot);
+    selectNextSlot(m_beforePaste->NextSlot);
+    customColorsChanged();
+}
+
+void TColorChooser::customColorsChanged()
+{
+    m_beforePaste.reset();
+    m_palette->setCustomColors(m_custom);
+    m_palette->setUndoAvailable(false);
 }
 
 void TColorChooser::showEvent(QShowEvent *event)

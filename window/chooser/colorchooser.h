@@ -14,6 +14,9 @@
 #include <QDialog>
 #include <QMargins>
 
+#include <optional>
+#include <vector>
+
 class QFrame;
 class QGridLayout;
 class QLabel;
@@ -22,6 +25,8 @@ class QSpinBox;
 class TBrightnessBar;
 class TColorGrid;
 class TPairPanel;
+class TPalettePanel;
+class TRunColors;
 class THueSaturationField;
 class TScreenPicker;
 class TTypedColorEdit;
@@ -45,6 +50,13 @@ public:
     TColor background() const;
     void setBackground(TColor color);
 
+    /// The colours of the run, the picks of this opening first among them.
+    TRunColors runColors() const;
+    void setRunColors(const TRunColors &colors);
+    /// The form a copied palette's values are written in: a copy form's access key.
+    char paletteForm() const;
+    void setPaletteForm(char accessKey);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -59,6 +71,7 @@ private:
     void createTypedColor();
     void createPreview();
     void createPairPanel();
+    void createPalette();
     void createButtons(unsigned flags);
     void layOut(unsigned flags);
 
@@ -71,7 +84,14 @@ private:
     void showPickerAvailability();
     void showPickMessage(const QString &why);
     void addCustomColor();
+    void addToCustomColors(TColor color);
     void pickCustomSlot(int slot);
+    void showCustomSlot(int slot);
+    void selectNextSlot(int slot);
+    void pastePalette(const std::vector<TColor> &colors);
+    void undoPaste();
+    /// The custom colours changed otherwise than by a paste: it can no longer be taken back.
+    void customColorsChanged();
     void refresh();
     /// By the outer rectangle: Qt's idea of it, or inside and frame.
     void place(const QMargins &frame = QMargins());
@@ -80,6 +100,12 @@ private:
     TColor m_original = 0;
     TCustomColors m_custom{};
     int m_nextSlot = 0;
+    struct TBeforePaste
+    {
+        TCustomColors Colors;
+        int NextSlot;
+    };
+    std::optional<TBeforePaste> m_beforePaste;
     bool m_refreshing = false;
     QRect m_monitor;
     // Placed when first shown, and once more by the outer rectangle when the
@@ -110,6 +136,7 @@ private:
     QLabel *m_nearest = nullptr;
     QWidget *m_previewBox = nullptr;
     TPairPanel *m_pair = nullptr;
+    TPalettePanel *m_palette = nullptr;
     QPushButton *m_add = nullptr;
     QPushButton *m_pick = nullptr;
     QLabel *m_pickMessage = nullptr;

@@ -53,10 +53,15 @@ bool TColorDialog::execute(QWidget *owner)
     const QPointer<QWidget> focus = QApplication::focusWidget();
     TColorChooser chooser(request(owner));
     chooser.setBackground(m_background);
+    chooser.setRunColors(m_runColors);
+    chooser.setPaletteForm(m_paletteForm);
     const bool confirmed = chooser.exec() == QDialog::Accepted;
     chooser.hide();
-    // The page's background outlives a Cancel, which refuses a text colour.
+    // The page's background, the picks and the copy form outlive a Cancel,
+    // which refuses a colour.
     m_background = chooser.background();
+    m_runColors = chooser.runColors();
+    m_paletteForm = chooser.paletteForm();
     if (active)
         active->activateWindow();
     if (focus)
@@ -64,6 +69,7 @@ bool TColorDialog::execute(QWidget *owner)
     if (!confirmed)
         return false;
     m_color = chooser.color();
+    m_runColors.add(m_color);
     m_customColors = chooser.customColors();
     m_customColorsStored = true;
     return true;

@@ -2,10 +2,13 @@
 // run, the colour last confirmed, the sixteen custom colour slots and its
 // options; execute() builds the request from them, runs the modal
 // TColorChooser and stores what was confirmed. The slots are held as colours;
-// their text entries "ColorA" .. "ColorP" are formed when asked for.
+// their text entries "ColorA" .. "ColorP" are formed when asked for. The
+// colours of the run and the form palettes are copied in are kept beside
+// them, for the run only.
 #pragma once
 
 #include "chooserrequest.h"
+#include "palette.h"
 
 #include <QFlags>
 #include <QObject>
@@ -47,6 +50,10 @@ public:
     /// start, then whatever the user left there, after OK or Cancel alike.
     TColor background() const { return m_background; }
 
+    /// The colours picked from the screen and confirmed with OK in this run,
+    /// most recent first; a pick counts after a Cancel too.
+    const TRunColors &runColors() const { return m_runColors; }
+
     /// Opens the chooser modally over owner. On OK stores the colour and the
     /// slots and returns true; on Cancel changes nothing and returns false.
     bool execute(QWidget *owner);
@@ -57,6 +64,8 @@ private:
     TCustomColors m_customColors = EmptyCustomColors;
     bool m_customColorsStored = false;
     TColor m_background = MakeColor(255, 255, 255);
+    TRunColors m_runColors;
+    char m_paletteForm = 'H';
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TColorDialog::Options)

@@ -124,6 +124,10 @@ private slots:
     void textOnBackground();
     void fieldClickAtBlackShowsAColour();
     void screenPickButton();
+    void paletteOfTheRun();
+    void pasteAndUndo_data();
+    void pasteAndUndo();
+    void pasteKeepsTheChooserAnswering();
     void windowManners();
     void request();
     void placement_data();
@@ -792,6 +796,164 @@ void tst_Chooser::screenPickButton()
         QCOMPARE(message->text(), QString());
         QCOMPARE(spinValues(chooser), QList<int>({12, 34, 56}));
         QCOMPARE(chooser.findChild<QLineEdit *>("typedColor")->text(), QStringLiteral("#0C2238"));
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::paletteOfTheRun()
+{
+    const auto form = showForm();
+    const auto runNames = [](TColorChooser &chooser) {
+        QStringList names;
+        for (QAbstractButton *cell : cells(chooser, "runColors"))
+            names << cell->accessibleName();
+        return names;
+    };
+    const QString empty = QStringLiteral("空き");
+    withChooser(form, [&](TColorChooser &chooser) {
+        QCOMPARE(runNames(chooser), QStringList(8, empty));
+        // Two picks, the first again, and a pick of a named colour.
+        auto *picker = chooser.findChild<TScreenPicker *>();
+        for (TColor colour : {MakeColor(1, 2, 3), MakeColor(4, 5, 6), MakeColor(1, 2, 3), MakeColor(255, 0, 0)})
+            emit picker->picked(colour);
+        QCOMPARE(runNames(chooser).mid(0, 4), QStringList({"#FF0000 red", "#010203", "#040506", empty}));
+        typeColor(chooser, 7, 8, 9);
+        press(chooser, "cancel");
+    });
+    withChooser(form, [&](TColorChooser &chooser) {
+        // Picks outlive a Cancel; the colour cancelled is none of the run's.
+        QCOMPARE(runNames(chooser).mid(0, 4), QStringList({"#FF0000 red", "#010203", "#040506", empty}));
+        typeColor(chooser, 7, 8, 9);
+        press(chooser, "ok");
+    });
+    withChooser(form, [&](TColorChooser &chooser) {
+        QCOMPARE(runNames(chooser).mid(0, 5),
+                 QStringList({"#070809", "#FF0000 red", "#010203", "#040506", empty}));
+        // Alt+Q reaches the row; Enter makes the colour the new one.
+        QTest::keyClick(&chooser, Qt::Key_Q, Qt::AltModifier);
+        QVERIFY(cells(chooser, "runColors").contains(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(spinValues(chooser), QList<int>({255, 0, 0}));
+        // Its menu adds it to the custom colours.
+        QTimer::singleShot(0, [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QTest::keyClick(menu, Qt::Key_A);
+        });
+        QWidget *third = cells(chooser, "runColors")[2];
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), third->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(third, &menuKey);
+        QTRY_COMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#010203"));
+
+        // The custom colours and the run's copied out, in the form chosen.
+        auto *button = chooser.findChild<QPushButton *>("paletteMenu");
+        QCOMPARE(button->text(), QStringLiteral("パレット(&O)"));
+        QCOMPARE(button->accessibleName(), QStringLiteral("パレット"));
+        QMenu *custom = chooser.findChild<QMenu *>("copyCustomColors");
+        custom->actions()[0]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(":root {\n  --color-1: #010203;\n}\n"));
+        chooser.findChild<QMenu *>("valueForms")->actions()[1]->trigger();  // rgb()
+        chooser.findChild<QMenu *>("copyRunColors")->actions()[3]->trigger();  // a JSON object
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("{\n  \"color-1\": \"rgb(7, 8, 9)\",\n  \"red\": \"rgb(255, 0, 0)\",\n"
+                                "  \"color-3\": \"rgb(1, 2, 3)\",\n  \"color-4\": \"rgb(4, 5, 6)\"\n}\n"));
+        QCOMPARE(chooser.findChild<QLabel *>("paletteMessage")->text(),
+                 QStringLiteral("最近の色 4 色を JSON オブジェクト としてコピーしました。"));
+        press(chooser, "cancel");
+    });
+    // The form chosen is kept for the run.
+    withChooser(form, [&](TColorChooser &chooser) {
+        QVERIFY(chooser.findChild<QMenu *>("valueForms")->actions()[1]->isChecked());
+        press(chooser, "cancel");
+    });
+}
+
+void tst_Chooser::pasteAndUndo_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("custom properties")
+        << ":root { --brand: #0055FF; --accent: rebeccapurple; --shadow: rgb(0 0 0 / 50%);\n"
+           "  --brand-again: #0055ff; --p3: color(display-p3 1 0 0); }"
+        << QStringList{"#0055FF", "#663399", "#FF0B0C", "空き"}
+        << "3 色を作成した色に取り込みました。残した色: 重複 1 色、透明 1 色。sRGB の範囲外の 1 色は近い色にしました。";
+    QTest::newRow("prose without a colour") << "The red team won."
+                                            << QStringList{"#0A0B0C", "空き", "空き", "空き"}
+                                            << "クリップボードの文字に色が見つかりません。作成した色は変わりません。";
+    QTest::newRow("an empty clipboard") << QString() << QStringList{"#0A0B0C", "空き", "空き", "空き"}
+                                        << "クリップボードに文字がありません。作成した色は変わりません。";
+    QString many;
+    for (int i = 1; i <= 20; ++i)
+        many += QStringLiteral("#%1 ").arg(i, 6, 10, QLatin1Char('0'));
+    QTest::newRow("twenty colours") << many << QStringList{"#000001", "#000002", "#000003", "#000004"}
+                                    << "16 色を作成した色に取り込みました。残した色: 16 色を超えた 4 色。";
+}
+
+void tst_Chooser::pasteAndUndo()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QStringList, cells);
+    QFETCH(QString, message);
+    const auto form = showForm();
+    withChooser(form, [&](TColorChooser &chooser) {
+        typeColor(chooser, 10, 11, 12);
+        press(chooser, "addCustomColor");
+        QGuiApplication::clipboard()->setText(clipboard);
+        // Alt+O opens the menu; P pastes.
+        QTimer::singleShot(0, [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QTest::keyClick(menu, Qt::Key_P);
+        });
+        QTest::keyClick(&chooser, Qt::Key_O, Qt::AltModifier);
+        auto *said = chooser.findChild<QLabel *>("paletteMessage");
+        QTRY_COMPARE(said->text(), message);
+        QCOMPARE(chooser.findChild<QPushButton *>("paletteMenu")->accessibleDescription(), message);
+        const QStringList keys = {"ColorA", "ColorB", "ColorC", "ColorD"};
+        QStringList shown;
+        for (const QString &key : keys)
+            shown << swatchName(chooser, qPrintable(key));
+        QCOMPARE(shown, cells);
+        // The next added colour goes after the pasted ones; the paste can
+        // be taken back until then.
+        QAction *undo = chooser.findChild<QAction *>("undoPaste");
+        QCOMPARE(undo->isEnabled(), cells[0] != QStringLiteral("#0A0B0C"));
+        if (undo->isEnabled()) {
+            undo->trigger();
+            QCOMPARE(swatchName(chooser, "ColorA"), QStringLiteral("#0A0B0C"));
+            QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("空き"));
+            QVERIFY(!undo->isEnabled());
+            typeColor(chooser, 1, 1, 1);
+            press(chooser, "addCustomColor");
+            QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("#010101"));
+        }
+        press(chooser, "ok");
+    });
+}
+
+void tst_Chooser::pasteKeepsTheChooserAnswering()
+{
+    // Thirty megabytes of colours on one line: the chooser keeps answering
+    // while they are read, and takes at most sixteen.
+    const auto form = showForm();
+    QGuiApplication::clipboard()->setText(QStringLiteral("#123456 #654321 ").repeated(30 * 1024 * 1024 / 16));
+    withChooser(form, [&](TColorChooser &chooser) {
+        QAction *paste = chooser.findChild<QAction *>("pastePalette");
+        paste->trigger();
+        QVERIFY(!paste->isEnabled());
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(0);
+        QTRY_VERIFY_WITH_TIMEOUT(paste->isEnabled(), 60000);
+        QVERIFY(ticks > 1);
+        QCOMPARE(swatchName(chooser, "ColorB"), QStringLiteral("#654321"));
+        QCOMPARE(swatchName(chooser, "ColorC"), QStringLiteral("空き"));
+        // Closed while reading, the chooser takes the reading down with it.
+        paste->trigger();
         press(chooser, "cancel");
     });
 }
