@@ -188,6 +188,7 @@ private:
             case '}':
                 itemBreak(i);
                 m_depth = c == '{' ? m_depth + 1 : std::max(0, m_depth - 1);
+                m_quotedKey = false;
                 m_declValue = false;
                 m_varValue = false;
                 ++i;
@@ -205,8 +206,11 @@ private:
             case ':':
             case '=':
                 itemBreak(i);
-                if (c == ':' && m_depth > 0)
+                if (c == ':' && m_depth > 0 && !m_declValue) {
                     m_declValue = true;
+                    m_quotedDecl = m_quotedKey;
+                }
+                m_quotedKey = false;
                 if (!m_afterSep) {
                     m_afterSep = true;
                     if (c == ':' && m_varLine)
@@ -328,6 +332,10 @@ private:
                 ++next;
             key = next < end && m_text[next] == ':';
         }
+        m_quotedKey = key;
+        // A string in a style sheet's declaration ("content: "red"") is
+        // text; a token's value ("$value": "red") is a colour.
+        const bool textValue = m_depth > 0 && m_declValue && !m_quotedDecl;
         for (std::size_t i = from; i < to;) {
             std::optional<TCandidate> found;
             const unsigned char c = at(i);
@@ -338,7 +346,7 @@ private:
                 while (wordEnd < to && isWordByte(at(wordEnd)))
                     ++wordEnd;
                 found = functionAt(i, wordEnd, to);
-                if (!found && i == from && wordEnd == to && !key)
+                if (!found && i == from && wordEnd == to && !key && !textValue)
                     found = nameAt(i, wordEnd, to);
                 if (!found) {
                     i = wordEnd;
@@ -494,6 +502,8 @@ private:
     bool m_inComment = false;
     int m_depth = 0;
     bool m_declValue = false;
+    bool m_quotedKey = false;   // the last string was a key: a ":" follows it
+    bool m_quotedDecl = false;  // the declaration's name was quoted, as JSON's are
 
     // Within a line.
     std::deque<TFinding> m_held;

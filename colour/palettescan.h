@@ -41,8 +41,8 @@ enum class TRepeats { Keep, Skip };
 ///   color() up to their ")" on the same line, with no bracket inside.
 /// A CSS named colour (and "transparent") counts only where a colour is
 /// written, not as a word of prose:
-/// - as the whole content of a quoted string that is not a key ("red", not
-///   "red": ...);
+/// - as the whole content of a quoted string that is neither a key ("red":
+///   ...) nor text in a style sheet's declaration (content: "red");
 /// - in a declaration's value inside braces (after ":" up to ";", "{" or
 ///   "}"), or in a variable's value on a line that starts with "--name:",
 ///   "$name:" or "@name:";

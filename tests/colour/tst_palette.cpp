@@ -97,6 +97,9 @@ void tst_Palette::find_data()
         << QStringList{"#FF0000", "#000080", "#008080"} << 0 << 0;
     QTest::newRow("a key is no colour") << QByteArray("{\"red\": \"#00ff00\", \"list\": [\"tan\", \"gold\"]}")
                                         << QStringList{"#00FF00", "#D2B48C", "#FFD700"} << 0 << 0;
+    QTest::newRow("a style sheet's text is no colour")
+        << QByteArray(".note::before { content: \"red\"; color: \"navy\" }\n{ \"label\": \"tan\" }")
+        << QStringList{"#D2B48C"} << 0 << 0;
     QTest::newRow("a list of names") << QByteArray("red\nGreen,\nblue;\n- white\n- white and blue\n1. black\n")
                                      << QStringList{"#FF0000", "#008000", "#0000FF", "#FFFFFF", "#000000"} << 0
                                      << 0;

@@ -38,8 +38,10 @@ private slots:
     void ctrlC_data();
     void ctrlC();
     void pastedScriptPrintsNothing();
+    void paletteThroughTheClipboard();
 
 private:
+    void putOnClipboard(const QByteArray &text);
     void xdotool(const QString &line) { m_x->xdotool(line.split(QLatin1Char(' '))); }
     QString clipboard() const
     {
@@ -175,6 +177,70 @@ void tst_Clipboard::pastedScriptPrintsNothing()
     QTRY_COMPARE(clipboard(), devanagari);
     QTest::qWait(500);  // a paint after the paste
     QCOMPARE(QString::fromLocal8Bit(m_program.readAllStandardError()), QString());
+}
+
+void tst_Clipboard::putOnClipboard(const QByteArray &text)
+{
+    QProcess xclip;
+    xclip.setProcessEnvironment(m_x->environment());
+    xclip.setStandardOutputFile(QProcess::nullDevice());
+    xclip.setStandardErrorFile(QProcess::nullDevice());
+    xclip.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-i"});
+    xclip.write(text);
+    xclip.closeWriteChannel();
+    QVERIFY(xclip.waitForFinished(5000));
+}
+
+// A style sheet put on the X clipboard by another program, pasted into the
+// chooser's custom colours, and the custom colours copied back out as a
+// list: both ways through the real clipboard, by the keys alone.
+void tst_Clipboard::paletteThroughTheClipboard()
+{
+    putOnClipboard(":root {\n  --brand: #0055FF; /* was #123456 */\n  --accent: rebeccapurple;\n}\n"
+                   ".note { color: hsl(120deg 100% 25%); }\n");
+    xdotool(QStringLiteral("mousemove %1 click 1").arg(onScreen(277, 36)));  // "ダイアログ"
+    const QString chooser =
+        m_x->xdotool({"search", "--sync", "--onlyvisible", "--name", "^色の設定$"}).section('\n', 0, 0);
+    QVERIFY(!chooser.isEmpty());
+    QTRY_COMPARE(windowsShown(), 2);
+    // Without a window manager the focus is given by hand, once the chooser
+    // has taken its place.
+    QTest::qWait(500);
+    m_x->xdotool({"windowfocus", "--sync", chooser});
+    QTRY_COMPARE(m_x->xdotool({"getwindowfocus"}), chooser);
+    xdotool(QStringLiteral("key alt+o"));
+    QTRY_COMPARE(windowsShown(), 3);  // the window, the chooser, the menu
+    xdotool(QStringLiteral("key p"));
+    QTRY_COMPARE(windowsShown(), 2);
+    // The menu again, once the button's access key has played its click
+    // out: the custom colours, as a list.
+    QTest::qWait(300);
+    xdotool(QStringLiteral("key alt+o"));
+    QTRY_COMPARE(windowsShown(), 3);
+    xdotool(QStringLiteral("key c"));
+    QTRY_COMPARE(windowsShown(), 4);  // its submenu
+    xdotool(QStringLiteral("key l"));
+    QTRY_COMPARE(clipboard(), QStringLiteral("#0055FF\n#663399\n#008000"));
+
+    // Twenty megabytes, handed over in pieces: the first sixteen are read,
+    // the colour after them is not, and the owner keeps its clipboard.
+    putOnClipboard("#ABCDEF\n" + QByteArray(20 * 1024 * 1024, 'x') + "\n#FEDCBA\n");
+    QTest::qWait(300);
+    xdotool(QStringLiteral("key alt+o"));
+    QTRY_COMPARE(windowsShown(), 3);
+    xdotool(QStringLiteral("key p"));
+    QTRY_COMPARE(windowsShown(), 2);
+    QTRY_VERIFY(m_x->run(QStringLiteral("xclip"), {"-selection", "clipboard", "-o", "-t", "TARGETS"})
+                    .contains(QStringLiteral("UTF8_STRING")));
+    QTest::qWait(300);
+    xdotool(QStringLiteral("key alt+o"));
+    QTRY_COMPARE(windowsShown(), 3);
+    xdotool(QStringLiteral("key c"));
+    QTRY_COMPARE(windowsShown(), 4);
+    xdotool(QStringLiteral("key l"));
+    QTRY_COMPARE(clipboard(), QStringLiteral("#ABCDEF\n#663399\n#008000"));
+    xdotool(QStringLiteral("key Escape"));
+    QTRY_COMPARE(windowsShown(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_Clipboard)

@@ -4,6 +4,7 @@
 #include "colorgrid.h"
 #include "copyforms.h"
 #include "csstext.h"
+#include "x11clipboard.h"
 
 #include <QActionGroup>
 #include <QClipboard>
@@ -53,6 +54,19 @@ QString cellName(TColor color)
 }
 
 QString count(std::size_t n) { return QString::number(qulonglong(n)); }
+
+// A paste reads at most this much of the clipboard's text: sixteen colours
+// are found long before, and a clipboard of hundreds of megabytes is not
+// held twice over.
+constexpr std::size_t ReadLimit = 16 * 1024 * 1024;
+
+// What a paste read: the text, cut at the limit, or why there is none.
+struct TPasteRead
+{
+    QByteArray Text;
+    bool Cut = false;
+    bool Failed = false;
+};
 
 } // namespace
 
@@ -224,36 +238,50 @@ void TPalettePanel::paste()
 {
     if (m_reader)
         return;
-    // Taken once: a clipboard that changes while it is read changes nothing
-    // of this paste.
-    const QString text = QGuiApplication::clipboard()->text();
-    if (text.isEmpty()) {
-        say(QStringLiteral("クリップボードに文字がありません。作成した色は変わりません。"));
-        return;
-    }
     say(QStringLiteral("クリップボードを読んでいます…"));
     m_paste->setEnabled(false);
     auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto read = std::make_shared<TPasteRead>();
     auto scan = std::make_shared<TPaletteScan>();
     m_stop = stop;
-    // Off the event loop: a clipboard of many megabytes takes a while to
-    // read, and the chooser keeps answering meanwhile.
-    m_reader = QThread::create([text, stop, scan] {
-        const QByteArray bytes = text.toUtf8();
-        *scan = FindPaletteColors(std::string_view(bytes.constData(), std::size_t(bytes.size())), CustomColorCount,
-                                  TRepeats::Skip, [&stop] { return !stop->load(); });
+    // On X11 the clipboard is read off the event loop too, on a connection
+    // of its own; elsewhere Qt reads it here, taken once, so a clipboard
+    // that changes while it is read changes nothing of this paste.
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!x11) {
+        read->Text = QGuiApplication::clipboard()->text().toUtf8();
+        read->Cut = std::size_t(read->Text.size()) > ReadLimit;
+        if (read->Cut)
+            read->Text.truncate(qsizetype(ReadLimit));
+    }
+    m_reader = QThread::create([x11, stop, read, scan] {
+        if (x11) {
+            const auto clipboard = ReadX11Clipboard(ReadLimit, *stop);
+            read->Failed = !clipboard;
+            if (clipboard) {
+                read->Text = clipboard->Text;
+                read->Cut = clipboard->Cut;
+            }
+        }
+        *scan = FindPaletteColors(std::string_view(read->Text.constData(), std::size_t(read->Text.size())),
+                                  CustomColorCount, TRepeats::Skip, [&stop] { return !stop->load(); });
     });
     m_reader->setObjectName(QStringLiteral("paletteReader"));
-    connect(m_reader, &QThread::finished, this, [this, scan] {
+    connect(m_reader, &QThread::finished, this, [this, read, scan] {
         m_reader->deleteLater();
         m_reader = nullptr;
         m_paste->setEnabled(true);
-        applyScan(*scan);
+        if (read->Failed)
+            say(QStringLiteral("クリップボードを読めませんでした。作成した色は変わりません。"));
+        else if (read->Text.isEmpty())
+            say(QStringLiteral("クリップボードに文字がありません。作成した色は変わりません。"));
+        else
+            applyScan(*scan, read->Cut);
     });
     m_reader->start();
 }
 
-void TPalettePanel::applyScan(const TPaletteScan &scan)
+void TPalettePanel::applyScan(const TPaletteScan &scan, bool cut)
 {
     QStringList left;
     if (scan.Beyond)
@@ -269,6 +297,8 @@ void TPalettePanel::applyScan(const TPaletteScan &scan)
         text += QStringLiteral("残した色: ") + left.join(QStringLiteral("、")) + QStringLiteral("。");
     if (scan.Mapped)
         text += QStringLiteral("sRGB の範囲外の %1 色は近い色にしました。").arg(count(scan.Mapped));
+    if (cut)
+        text += QStringLiteral("長い文字のため、最初の %1 MB だけを読みました。").arg(count(ReadLimit >> 20));
     say(text);
     if (scan.Colors.empty())
         return;

@@ -76,7 +76,7 @@ private:
     void copy(bool custom, TPaletteFormat format);
     void showRunColors();
     void execCellMenu(int cell, const QPoint &globalPos);
-    void applyScan(const TPaletteScan &scan);
+    void applyScan(const TPaletteScan &scan, bool cut);
     void say(const QString &text);
 
     TRunColors m_run;
