@@ -3,7 +3,8 @@
 // list scrolled from top to bottom a line at a time, the time from
 // "ダイアログ" until the chooser is on screen, one nearest named colour
 // lookup, one swatch description, one set of copy texts and one change of
-// the chooser's text colour on its background. QBENCHMARK's -callgrind
+// the chooser's text colour on its background, and the colours of a 100 kB
+// style sheet found for a paste. QBENCHMARK's -callgrind
 // option gives instruction counts for the first two.
 #include "Unit1.h"
 #include "application.h"
@@ -11,6 +12,7 @@
 #include "listbox.h"
 #include "nearest.h"
 #include "pairpanel.h"
+#include "palettescan.h"
 #include "swatch.h"
 
 #include <QComboBox>
@@ -39,6 +41,7 @@ private slots:
     void description();
     void copyTexts();
     void pairChange();
+    void paletteOfAStyleSheet();
 
 private:
     std::unique_ptr<TForm1> m_form;
@@ -195,6 +198,27 @@ void bench_Handlers::pairChange()
         value = (value + 0x9E3779u) & 0xFFFFFFu;
         panel.setTextColor(TColor(value));
     }
+}
+
+void bench_Handlers::paletteOfAStyleSheet()
+{
+    // 100 kB of a framework's style sheet: custom properties in oklch and
+    // hex, rules with named colours and rgb(), comments and prose-like text.
+    const std::string block =
+        ":root {\n  --color-red-500: oklch(63.7% 0.237 25.331);\n  --color-slate-900: #0f172a;\n"
+        "  --spacing: 0.25rem; /* the base step, #000 in print */\n}\n"
+        ".btn-primary:hover, .btn-primary:focus-visible {\n  color: white;\n"
+        "  background-color: rgb(37 99 235);\n  border: 1px solid rgba(0, 0, 0, 0.1);\n"
+        "  font-family: \"Helvetica Neue\", Arial, sans-serif;\n  transition: color 0.15s ease-in-out;\n}\n"
+        "@media (prefers-color-scheme: dark) { .card { background: hsl(222 47% 11%); color: #e2e8f0; } }\n";
+    std::string sheet;
+    for (int i = 0; sheet.size() < 100 * 1000; ++i)
+        sheet += block + ".c" + std::to_string(i) + " { outline-color: #" + std::to_string(100000 + i) + "; }\n";
+    std::size_t found = 0;
+    QBENCHMARK {
+        found += FindPaletteColors(sheet, 16, TRepeats::Skip).Colors.size();
+    }
+    QVERIFY(found > 0);
 }
 
 int main(int argc, char *argv[])
