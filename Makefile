@@ -96,6 +96,8 @@ screenshot: build
 	scripts/screenshot.sh $(BUILD) docs/pair.png pair
 	scripts/screenshot.sh $(BUILD) docs/copymenu.png copymenu
 	scripts/screenshot.sh $(BUILD) docs/loupe.png loupe
+	scripts/screenshot.sh $(BUILD) docs/palette.png palette
+	scripts/screenshot.sh $(BUILD) docs/palettemenu.png palettemenu
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -2,8 +2,10 @@
 # Takes a README screenshot of the real program under its own Xvfb: the main
 # window, with "chooser" the colour chooser, with "pair" the chooser's
 # text on its background as with deuteranopia, with "copymenu" the large
-# swatch's copy menu, with "loupe" the loupe of a pick from the screen.
-# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser|pair|copymenu|loupe]
+# swatch's copy menu, with "loupe" the loupe of a pick from the screen, with
+# "palette" the chooser's palette after three picks and a paste, with
+# "palettemenu" its menu open at the copies of the custom colours.
+# Usage: scripts/screenshot.sh BUILD_DIR OUTPUT.png [chooser|pair|copymenu|loupe|palette|palettemenu]
 set -eu
 build=${1:-build}
 out=${2:-docs/screenshot.png}
@@ -41,6 +43,42 @@ if [ "$what" = chooser ] || [ "$what" = pair ]; then
   fi
   sleep 0.5
   import -window "$chooser" "$out"
+elif [ "$what" = palette ] || [ "$what" = palettemenu ]; then
+  # "ダイアログ", three colours typed and each picked from the chooser's
+  # own preview, then a style sheet pasted from the clipboard.
+  x=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
+  y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
+  xdotool mousemove $((x + 277)) $((y + 36)) click 1 mousemove 0 0
+  chooser=$(xdotool search --sync --onlyvisible --name '^色の設定$' | head -n 1)
+  sleep 1
+  xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+  cx=$(xwininfo -id "$chooser" | sed -n 's/^ *Absolute upper-left X: *//p')
+  cy=$(xwininfo -id "$chooser" | sed -n 's/^ *Absolute upper-left Y: *//p')
+  for colour in '#2E8B57' '#E9967A' '#FFC800'; do
+    xdotool key alt+t ctrl+a
+    xdotool type "$colour"
+    xdotool key Return alt+p
+    sleep 0.5
+    xdotool mousemove $((cx + 266)) $((cy + 256)) click 1
+    sleep 0.5
+  done
+  printf '%s\n' ':root {' '  --brand: #0055ff;' '  --brand-dark: oklch(0.35 0.15 264);' \
+    '  --accent: rebeccapurple;' '  --danger: color(display-p3 1 0 0);' '  --overlay: rgb(0 0 0 / 50%);' \
+    '  --brand-again: #0055FF; /* the logo: #123456 */' '}' | xclip -selection clipboard -i
+  xdotool key alt+o
+  sleep 0.5
+  xdotool key p
+  sleep 1
+  if [ "$what" = palettemenu ]; then
+    xdotool key alt+o
+    sleep 0.5
+    xdotool key c
+    sleep 0.5
+    import -window root -crop 520x330+$((cx))+$((cy + 160)) +repage "$out"
+  else
+    import -window root -crop 230x300+$((cx))+$((cy + 160)) +repage "$out"
+  fi
+  xdotool key Escape Escape Escape
 elif [ "$what" = loupe ]; then
   # "ダイアログ", "スポイト(P)", and the pointer on the corner of a basic
   # colour cell of the chooser, one pixel moved with the arrow keys.

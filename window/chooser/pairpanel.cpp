@@ -124,9 +124,7 @@ void TPairPanel::createControls()
     m_figuresText->setObjectName(QStringLiteral("pairFigures"));
     m_figuresText->setWordWrap(true);
     m_figuresText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    // Room for the longest figures with a way of seeing from the start, so
-    // the dialog never grows.
-    m_figuresText->setMinimumHeight(4 * m_figuresText->fontMetrics().lineSpacing());
+    m_figuresText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_toBackground = PlainButton(QStringLiteral("背景にする(&K)"), "toBackground", this);
     m_toBackground->setToolTip(QStringLiteral("新しい色を見本の背景にします"));
@@ -165,6 +163,12 @@ void TPairPanel::createControls()
         button->setSizePolicy(policy);
         button->setFixedWidth(widest);
     }
+    // Room for the longest figures as they wrap in the column, which is at
+    // least as wide as these buttons, so the dialog never grows and no line
+    // is drawn over another.
+    m_figuresText->setText(QStringLiteral("21.00:1 · AA 不合格 · AAA 不合格\n大きな文字 AA 不合格 · AAA 不合格\n"
+                                          "図形・枠 3:1 不合格 · APCA Lc -108.0"));
+    m_figuresText->setMinimumHeight(m_figuresText->heightForWidth(widest));
 
     m_vision = new QComboBox(this);
     m_vision->setObjectName(QStringLiteral("vision"));

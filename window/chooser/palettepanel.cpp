@@ -96,13 +96,14 @@ TPalettePanel::TPalettePanel(QWidget *parent)
     m_menuButton = PlainButton(QStringLiteral("パレット(&O)"), "paletteMenu", this);
     createMenu();
 
-    // Below the button, wrapping within the column, with room for three
-    // lines from the start, so the dialog never grows.
+    // Below the button, wrapping within the column, with room for five
+    // lines from the start (the longest report takes four), so the dialog
+    // never grows.
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("paletteMessage"));
     m_message->setWordWrap(true);
     m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    m_message->setMinimumHeight(3 * m_message->fontMetrics().lineSpacing());
+    m_message->setMinimumHeight(5 * m_message->fontMetrics().lineSpacing());
     m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *layout = new QVBoxLayout(this);

@@ -661,6 +661,8 @@ void tst_Chooser::textOnBackground()
         typeColor(chooser, 0x77, 0x77, 0x77);
         QCOMPARE(figures->text(), QStringLiteral("4.47:1 · AA 不合格 · AAA 不合格\n大きな文字 AA 合格 · AAA 不合格\n"
                                                  "図形・枠 3:1 合格 · APCA Lc 71.1"));
+        // All of it shown, no line drawn over another.
+        QVERIFY(figures->heightForWidth(figures->width()) <= figures->height());
         QVERIFY(sample->accessibleDescription().startsWith(QStringLiteral("文字 #777777、背景 #FFFFFF。4.47:1 · AA 不合格")));
         QVERIFY(sampleShows(chooser, QColor(0x77, 0x77, 0x77), Qt::white));
         QVERIFY(nearestText->isVisible() && nearestBackground->isVisible());
