@@ -97,9 +97,9 @@ print("main window: press, value, text, selection and row action refused")
 
 # The chooser's buttons and captions are named as they read, without the
 # access key that Alt reaches them by ("(A)"), as the fields are.
-for name in ("色の追加", "スポイト", "ヘルプ", "OK", "キャンセル"):
+for name in ("色の追加", "パレット", "スポイト", "ヘルプ", "OK", "キャンセル"):
     one(chooser, pyatspi.ROLE_PUSH_BUTTON, name)
-for name in ("基本色", "作成した色", "色相と彩度 (HSV)", "明るさ (HSV)", "赤", "色相", "HTML色"):
+for name in ("基本色", "作成した色", "最近の色", "色相と彩度 (HSV)", "明るさ (HSV)", "赤", "色相", "HTML色"):
     one(chooser, pyatspi.ROLE_LABEL, name)
 keyed = [n.name for n in walk(chooser) if re.search(r"\([A-Z]\)", n.name or "")]
 if keyed:
