@@ -75,6 +75,8 @@ public:
         std::size_t pos = 0;
         if (m_text.substr(0, 3) == "\xEF\xBB\xBF")
             pos = 3;
+        m_begin = pos;
+        m_lastClose = m_text.rfind("*/");
         const bool gimp = isGimpHeader(pos);
         while (pos < m_text.size() && !m_result.Stopped) {
             const void *newline = std::memchr(m_text.data() + pos, '\n', m_text.size() - pos);
@@ -152,6 +154,7 @@ private:
         m_itemStart = std::string_view::npos;
         m_varLine = false;
         m_varValue = false;
+        m_lineCommitted = false;
         std::size_t i = pos;
         while (i < end && isBlank(m_text[i]))
             ++i;
@@ -173,7 +176,9 @@ private:
                 continue;
             }
             const unsigned char c = at(i);
-            if (c == '/' && i + 1 < end && m_text[i + 1] == '*') {
+            // A comment that no "*/" closes is no comment: "src/*.css" in prose.
+            if (c == '/' && i + 1 < end && m_text[i + 1] == '*' && m_lastClose != std::string_view::npos
+                && m_lastClose >= i + 2) {
                 itemBreak(i);
                 m_inComment = true;
                 i += 2;
@@ -190,23 +195,34 @@ private:
                 m_depth = c == '{' ? m_depth + 1 : std::max(0, m_depth - 1);
                 m_quotedKey = false;
                 m_declValue = false;
+                m_declItems = 0;
                 m_varValue = false;
                 ++i;
                 continue;
             case ';':
                 itemBreak(i);
                 m_declValue = false;
+                m_declItems = 0;
                 m_varValue = false;
                 ++i;
                 continue;
             case ',':
                 itemBreak(i);
+                // A JSON member ends at its comma; a CSS value runs on.
+                if (m_quotedDecl) {
+                    m_declValue = false;
+                    m_declItems = 0;
+                }
                 ++i;
                 continue;
             case ':':
             case '=':
                 itemBreak(i);
-                if (c == ':' && m_depth > 0 && !m_declValue) {
+                // A declaration inside braces starts at a quoted key, or at
+                // a property's name standing first ("color", "--brand"), not
+                // at a word of prose ("Note:").
+                if (c == ':' && m_depth > 0
+                    && (m_quotedKey || (!m_declValue && m_declItems == 1 && isPropertyName(m_lastItem)))) {
                     m_declValue = true;
                     m_quotedDecl = m_quotedKey;
                 }
@@ -263,6 +279,9 @@ private:
     {
         if (i > 0 && (isWordByte(at(i - 1)) || m_text[i - 1] == '&'))
             return std::nullopt;
+        // url(#abc) names a fragment.
+        if (i >= 4 && m_text[i - 1] == '(' && sameLetters(m_text.substr(i - 4, 3), "url"))
+            return std::nullopt;
         std::size_t j = i + 1;
         while (j < end && j - i <= 9 && hexValue(m_text[j]) >= 0)
             ++j;
@@ -289,7 +308,7 @@ private:
 
     std::optional<TCandidate> nameAt(std::size_t i, std::size_t wordEnd, std::size_t end) const
     {
-        if ((i > 0 && blocksName(at(i - 1))) || (wordEnd < end && (at(wordEnd) >= 0x80 || m_text[wordEnd] == '(')))
+        if ((i > m_begin && blocksName(at(i - 1))) || (wordEnd < end && (at(wordEnd) >= 0x80 || m_text[wordEnd] == '(')))
             return std::nullopt;
         const std::string_view word = m_text.substr(i, wordEnd - i);
         if (sameLetters(word, "transparent"))
@@ -374,6 +393,7 @@ private:
 
     void candidate(std::size_t i, const TCandidate &found, bool pending)
     {
+        pending = pending && !m_lineCommitted;
         if (m_itemStart == std::string_view::npos) {
             m_itemStart = i;
             m_itemColour = true;
@@ -394,10 +414,32 @@ private:
             return;
         }
         m_held.push_back(finding);
-        if (m_held.size() > LongestPaletteLine) {
-            m_lineDead = true;
-            settle();
-        }
+        if (m_held.size() > LongestPaletteLine)
+            commitLine();
+    }
+
+    // A line of colours longer than the names held for it: still all
+    // colours, it counts as a palette line from here on, so that nothing
+    // more is held for it.
+    void commitLine()
+    {
+        for (const TFinding &finding : m_held)
+            if (!finding.Pending || (finding.AfterSep ? afterLive() : beforeLive()))
+                take(finding);
+        m_held.clear();
+        m_lineCommitted = true;
+    }
+
+    // A CSS property's name, a custom property's, or a Sass or Less
+    // variable's: lower-case letters, digits and "-", or "--", "$" or "@"
+    // before a name of any case.
+    bool isPropertyName(std::string_view item) const
+    {
+        if (item.starts_with("--") || item.starts_with('$') || item.starts_with('@'))
+            item.remove_prefix(item.starts_with("--") ? 2 : 1);
+        else if (!std::all_of(item.begin(), item.end(), [](char c) { return (c >= 'a' && c <= 'z') || isAsciiDigit(c) || c == '-'; }))
+            return false;
+        return !item.empty() && std::all_of(item.begin(), item.end(), [](char c) { return isWordByte(c); });
     }
 
     void itemByte(std::size_t i)
@@ -422,6 +464,8 @@ private:
         if (m_itemStart == std::string_view::npos)
             return;
         const bool marker = m_items == 0 && !m_afterSep && !m_itemColour && isListMarker(m_itemStart, at);
+        m_lastItem = m_text.substr(m_itemStart, at - m_itemStart);
+        ++m_declItems;
         m_itemStart = std::string_view::npos;
         if (marker)
             return;
@@ -498,12 +542,17 @@ private:
     TPaletteScan m_result;
     std::vector<std::uint64_t> m_seen;
 
+    std::size_t m_begin = 0;                             // after a byte order mark
+    std::size_t m_lastClose = std::string_view::npos;  // the last "*/"
+
     // Across lines.
     bool m_inComment = false;
     int m_depth = 0;
     bool m_declValue = false;
     bool m_quotedKey = false;   // the last string was a key: a ":" follows it
     bool m_quotedDecl = false;  // the declaration's name was quoted, as JSON's are
+    std::size_t m_declItems = 0;  // items since the last "{", "}" or ";"
+    std::string_view m_lastItem;
 
     // Within a line.
     std::deque<TFinding> m_held;
@@ -513,6 +562,7 @@ private:
     std::size_t m_valueItems = 0;
     bool m_valueAllColour = true;
     bool m_lineDead = false;
+    bool m_lineCommitted = false;
     bool m_varLine = false;
     bool m_varValue = false;
     std::size_t m_itemStart = std::string_view::npos;

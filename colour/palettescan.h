@@ -34,21 +34,24 @@ enum class TRepeats { Keep, Skip };
 
 /// The colours written in `text`, in order of appearance, at most `limit`.
 ///
-/// Found anywhere outside a /* comment */:
-/// - "#" and 3, 4, 6 or 8 hexadecimal digits, neither letter, digit, "-" nor
-///   "_" on either side (nor "&" before: "&#123;" is a character);
+/// Found anywhere outside a /* comment */ (one that a "*/" closes):
+/// - "#" and 3, 4, 6 or 8 hexadecimal digits, no ASCII letter, digit, "-"
+///   or "_" on either side (nor "&" before: "&#123;" is a character; nor
+///   "url(": "url(#abc)" names a fragment);
 /// - rgb(), rgba(), hsl(), hsla(), hwb(), lab(), lch(), oklab(), oklch() and
 ///   color() up to their ")" on the same line, with no bracket inside.
 /// A CSS named colour (and "transparent") counts only where a colour is
 /// written, not as a word of prose:
 /// - as the whole content of a quoted string that is neither a key ("red":
 ///   ...) nor text in a style sheet's declaration (content: "red");
-/// - in a declaration's value inside braces (after ":" up to ";", "{" or
-///   "}"), or in a variable's value on a line that starts with "--name:",
-///   "$name:" or "@name:";
+/// - in a declaration's value inside braces (after a property's name, a
+///   variable's or a quoted key and ":", up to ";", "{" or "}", or a JSON
+///   member's ","), or in a variable's value on a line that starts with
+///   "--name:", "$name:" or "@name:";
 /// - as the one item after a line's first ":" or "=" ("primary = red");
 /// - on a line whose items (parted by space, "," and ";") are all colours,
-///   after an optional list marker ("-", "*", "+", "•", "1.").
+///   after an optional list marker ("-", "*", "+", "•", "1."); a line whose
+///   first 4096 colour items are all colours counts as such from there on.
 /// A text whose first line is "GIMP Palette" is read as one: its lines of
 /// three numbers 0 .. 255 give colours, the rest of such a line is a label,
 /// and lines starting with "#" are comments.

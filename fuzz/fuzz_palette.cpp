@@ -61,7 +61,9 @@ void eachStandingColour(std::string_view text, std::size_t end, Found found)
     for (std::size_t at = 0; at < end; ++at) {
         if (at > 0 && isWordByte(static_cast<unsigned char>(text[at - 1])))
             continue;
-        if (text[at] == '#' && (at == 0 || text[at - 1] != '&')) {
+        const bool fragment = at >= 4 && text[at - 1] == '(' && (text[at - 4] | 0x20) == 'u'
+            && (text[at - 3] | 0x20) == 'r' && (text[at - 2] | 0x20) == 'l';
+        if (text[at] == '#' && (at == 0 || text[at - 1] != '&') && !fragment) {
             std::size_t digits = 0;
             while (at + 1 + digits < text.size() && isHexDigit(text[at + 1 + digits]))
                 ++digits;
@@ -118,9 +120,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     require(scan.Mapped == mapped);
 
-    // Before the first "/*" no comment can hide a colour.
+    // Before the first "/*" that a "*/" closes, no comment can hide a colour.
     if (!gimp) {
-        const std::size_t end = std::min(text.find("/*"), text.size());
+        const std::size_t open = text.find("/*");
+        const std::size_t close = text.rfind("*/");
+        const std::size_t end =
+            open != std::string_view::npos && close != std::string_view::npos && close >= open + 2 ? open : size;
         std::size_t next = 0;
         eachStandingColour(text, end, [&](std::size_t at) {
             while (next < scan.Colors.size() && scan.Colors[next].Offset < at)

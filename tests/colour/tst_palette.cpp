@@ -125,6 +125,20 @@ void tst_Palette::find_data()
     QTest::newRow("HTML attributes") << QByteArray("<font color=\"red\"><p style=\"color: #00f\">the red team</p>")
                                      << QStringList{"#FF0000", "#0000FF"} << 0 << 0;
     QTest::newRow("outside sRGB") << QByteArray("color(display-p3 1 0 0)") << QStringList{"#FF0B0C"} << 0 << 1;
+    QTest::newRow("prose after a stray brace")
+        << QByteArray("Call it as `f() {` in the code.\nNote: the red team won; blue was second.\n"
+                      "Status: we used green and tan everywhere.")
+        << QStringList{} << 0 << 0;
+    QTest::newRow("a path in prose is no comment")
+        << QByteArray("Put the styles in src/*.css and use #ff0000 for errors.\nThe accent is #00ff00.")
+        << QStringList{"#FF0000", "#00FF00"} << 0 << 0;
+    QTest::newRow("after a byte order mark") << QByteArray("\xEF\xBB\xBFred\nnavy") << QStringList{"#FF0000", "#000080"}
+                                             << 0 << 0;
+    QTest::newRow("a script's theme object")
+        << QByteArray("const theme = {\n  primary: \"#123456\",\n  \"danger\": \"red\",\n  muted: gray,\n};")
+        << QStringList{"#123456", "#FF0000", "#808080"} << 0 << 0;
+    QTest::newRow("a fragment is no colour") << QByteArray("a { fill: url(#abc); stroke: #abc }")
+                                             << QStringList{"#AABBCC"} << 0 << 0;
 }
 
 void tst_Palette::find()
@@ -174,21 +188,25 @@ void tst_Palette::hostileText_data()
     QTest::addColumn<qint64>("beyond");
     QTest::addColumn<bool>("stops");
 
-    // A palette line holds at most 4096 colour words: a longer one is let
-    // go rather than held in memory to its end.
+    // A line whose first 4096 items are colours is a palette line, so no
+    // more of it is held in memory.
     QTest::newRow("a line of 4096 names") << QByteArray("red ").repeated(4096) << 16 << qint64(4096 - 16)
                                           << false;
     QTest::newRow("a line of ten million characters, all names")
-        << QByteArray("red ").repeated(2'500'000) << 0 << qint64(0) << true;
-    QTest::newRow("a line of ten million characters, names in prose")
-        << (QByteArray("red ").repeated(2'500'000) + "team") << 0 << qint64(0) << true;
+        << QByteArray("red ").repeated(2'500'000) << 16 << qint64(2'500'000 - 16) << true;
+    QTest::newRow("a line of ten million characters, a word at its end")
+        << (QByteArray("red ").repeated(2'500'000) + "team") << 16 << qint64(2'500'000 - 16) << true;
+    QTest::newRow("a line of prose, then ten million characters of names")
+        << ("the " + QByteArray("red ").repeated(2'500'000)) << 0 << qint64(0) << true;
     QTest::newRow("a hundred thousand colours") << QByteArray("#123 ").repeated(100'000) << 16
                                                 << qint64(100'000 - 16) << true;
     QTest::newRow("deeply nested brackets")
         << (QByteArray("rgb(").repeated(1'000'000) + "1 2 3" + QByteArray(")").repeated(1'000'000)) << 1
         << qint64(0) << true;
-    QTest::newRow("an unclosed comment") << (QByteArray("/*") + QByteArray("#fff ").repeated(100'000)) << 0
-                                         << qint64(0) << false;
+    QTest::newRow("an unclosed comment") << (QByteArray("/*") + QByteArray("#fff ").repeated(100'000)) << 16
+                                         << qint64(100'000 - 16) << true;
+    QTest::newRow("a comment of a megabyte") << ("/*" + QByteArray("#fff ").repeated(200'000) + "*/") << 0
+                                             << qint64(0) << false;
     QTest::newRow("unclosed strings") << QByteArray("\"'\"'").repeated(1'000'000) << 0 << qint64(0) << true;
     QByteArray binary(1 << 20, '\0');
     QRandomGenerator random(7);

@@ -246,16 +246,12 @@ void TPalettePanel::paste()
     auto scan = std::make_shared<TPaletteScan>();
     m_stop = stop;
     // On X11 the clipboard is read off the event loop too, on a connection
-    // of its own; elsewhere Qt reads it here, taken once, so a clipboard
-    // that changes while it is read changes nothing of this paste.
+    // of its own. Elsewhere Qt reads it here, whole, taken once, so a
+    // clipboard that changes while it is read changes nothing of this
+    // paste; its cut and conversion run off the event loop with the rest.
     const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (!x11) {
-        read->Text = QGuiApplication::clipboard()->text().toUtf8();
-        read->Cut = std::size_t(read->Text.size()) > ReadLimit;
-        if (read->Cut)
-            read->Text.truncate(qsizetype(ReadLimit));
-    }
-    m_reader = QThread::create([x11, stop, read, scan] {
+    const QString qtText = x11 ? QString() : QGuiApplication::clipboard()->text();
+    m_reader = QThread::create([x11, qtText, stop, read, scan] {
         if (x11) {
             const auto clipboard = ReadX11Clipboard(ReadLimit, *stop);
             read->Failed = !clipboard;
@@ -263,6 +259,12 @@ void TPalettePanel::paste()
                 read->Text = clipboard->Text;
                 read->Cut = clipboard->Cut;
             }
+        } else {
+            // A UTF-16 unit takes at most three bytes of UTF-8.
+            read->Text = qtText.left(qsizetype(ReadLimit)).toUtf8();
+            read->Cut = qtText.size() > qsizetype(ReadLimit) || std::size_t(read->Text.size()) > ReadLimit;
+            if (read->Cut)
+                read->Text.truncate(qsizetype(ReadLimit));
         }
         *scan = FindPaletteColors(std::string_view(read->Text.constData(), std::size_t(read->Text.size())),
                                   CustomColorCount, TRepeats::Skip, [&stop] { return !stop->load(); });

@@ -149,16 +149,18 @@ private:
         if (!first)
             return std::nullopt;
         if (!first->Incr) {
-            text.Text = first->Bytes;
-            text.Cut = first->More;
+            text.Text = first->Bytes.left(qsizetype(m_limit));
+            text.Cut = first->More || std::size_t(first->Bytes.size()) > m_limit;
             return text;
         }
         // Piece by piece until an empty piece ends the text. Past the limit
         // the pieces are still taken, unkept, to the end: an owner left in
         // the middle of its transfer may give up its clipboard.
         for (;;) {
+            // An owner that stops before the end gives no text: part of it
+            // would pass for the whole.
             if (!waitFor(XCB_PROPERTY_NOTIFY))
-                return text.Text.isEmpty() ? std::nullopt : std::optional(text);
+                return std::nullopt;
             const std::size_t room = text.Cut ? 0 : m_limit - std::size_t(text.Text.size());
             auto piece = readProperty(room);
             if (!piece)

@@ -892,6 +892,9 @@ void tst_Chooser::pasteAndUndo_data()
         many += QStringLiteral("#%1 ").arg(i, 6, 10, QLatin1Char('0'));
     QTest::newRow("twenty colours") << many << QStringList{"#000001", "#000002", "#000003", "#000004"}
                                     << "16 色を作成した色に取り込みました。残した色: 16 色を超えた 4 色。";
+    QTest::newRow("seventeen megabytes") << "#0055FF " + QString(17 * 1024 * 1024, QLatin1Char('x')) + " #FF0000"
+                                         << QStringList{"#0055FF", "空き", "空き", "空き"}
+                                         << "1 色を作成した色に取り込みました。長い文字のため、最初の 16 MB だけを読みました。";
 }
 
 void tst_Chooser::pasteAndUndo()
@@ -939,7 +942,7 @@ void tst_Chooser::pasteAndUndo()
 void tst_Chooser::pasteKeepsTheChooserAnswering()
 {
     // Thirty megabytes of colours on one line: the chooser keeps answering
-    // while they are read, and takes at most sixteen.
+    // while they are cut, converted and read, and takes at most sixteen.
     const auto form = showForm();
     QGuiApplication::clipboard()->setText(QStringLiteral("#123456 #654321 ").repeated(30 * 1024 * 1024 / 16));
     withChooser(form, [&](TColorChooser &chooser) {
