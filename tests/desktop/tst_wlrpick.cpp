@@ -167,7 +167,7 @@ private slots:
     void escapeRemovesTheOverlay();
     void rightClickCancels();
     void closingThePickerRemovesTheOverlay();
-    void outputRemovedMidPick();
+    void compositorGoesAway();
     void cleanupTestCase();
 
 private:
@@ -279,7 +279,6 @@ bool tst_WlrPick::showsLive(const QString &output, QPointF pointer) const
 
 void tst_WlrPick::initTestCase()
 {
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
     m_client.setProcessEnvironment(m_session.environment());
     m_client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_client.start(QStringLiteral(WLCLIENT), QStringList());
@@ -450,21 +449,24 @@ void tst_WlrPick::closingThePickerRemovesTheOverlay()
         QTRY_VERIFY_WITH_TIMEOUT(showsLive(name, layout), 10000);
 }
 
-void tst_WlrPick::outputRemovedMidPick()
+void tst_WlrPick::compositorGoesAway()
 {
-    TScreenPicker picker;
+    // Qt's own Wayland connection would end this process with the
+    // compositor: this case runs on its own, offscreen.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        QSKIP("run on its own, offscreen");
+    TScreenPicker picker(TScreenPicker::Method::Screencopy);
     QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
     QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
-    const QPointF layout(300.5, 100.5);
-    startOver(picker, QStringLiteral("HEADLESS-1"), layout);
+    startOver(picker, QStringLiteral("HEADLESS-3"), QPointF(900.5, 100.5));
     if (QTest::currentTestFailed())
         return;
-    m_session.swaymsg({"output", "HEADLESS-3", "disable"});
+    m_session.stop();
     QTRY_COMPARE_WITH_TIMEOUT(cancelled.count(), 1, 10000);
     QVERIFY(!cancelled.first().first().toString().isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(showsLive(QStringLiteral("HEADLESS-1"), layout), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(showsLive(QStringLiteral("HEADLESS-2"), layout), 10000);
-    QVERIFY(picker.isAvailable());
+    QVERIFY(!picker.isPicking());
+    QVERIFY(!picker.isAvailable());
+    QVERIFY(!picker.unavailableReason().isEmpty());
 }
 
 void tst_WlrPick::cleanupTestCase()
@@ -484,6 +486,9 @@ int main(int argc, char **argv)
         return 1;
     }
     session.enter();
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "compositorGoesAway")
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     tst_WlrPick test(session);
     return QTest::qExec(&test, argc, argv);

@@ -799,14 +799,20 @@ void TScreencopyPick::drawLoupe(Output &output)
                      QString::fromStdString(ColorToHtml(centre)));
     painter.drawRect(QRect(QPoint(0, 0), logical).adjusted(0, 0, -1, -1));
     painter.end();
-    // 3. Beside the pointer, or on the other side where the output ends.
+    // 3. Beside the pointer, or on the other side where the output ends;
+    // on an output too small for either side, as far in as it fits.
     const QPointF at = view.surfacePointOf(output.shown);
-    int x = int(at.x()) + LoupeGap;
-    int y = int(at.y()) + LoupeGap;
-    if (x + logical.width() > output.logical.width())
-        x = int(at.x()) - LoupeGap - logical.width();
-    if (y + logical.height() > output.logical.height())
-        y = int(at.y()) - LoupeGap - logical.height();
+    const auto place = [](double pointer, int side, double room) {
+        const int after = int(pointer) + LoupeGap;
+        const int before = int(pointer) - LoupeGap - side;
+        if (after + side <= room)
+            return after;
+        if (before >= 0)
+            return before;
+        return std::clamp(after, 0, std::max(0, int(room) - side));
+    };
+    const int x = place(at.x(), logical.width(), output.logical.width());
+    const int y = place(at.y(), logical.height(), output.logical.height());
     wl_subsurface_set_position(output.loupePlace, x, y);
     wl_surface_attach(output.loupe, free->buffer, 0, 0);
     free->busy = true;
