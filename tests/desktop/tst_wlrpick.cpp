@@ -167,6 +167,7 @@ private slots:
     void escapeRemovesTheOverlay();
     void rightClickCancels();
     void closingThePickerRemovesTheOverlay();
+    void terminatedMidPick();
     void compositorGoesAway();
     void cleanupTestCase();
 
@@ -449,6 +450,33 @@ void tst_WlrPick::closingThePickerRemovesTheOverlay()
         QTRY_VERIFY_WITH_TIMEOUT(showsLive(name, layout), 10000);
 }
 
+void tst_WlrPick::terminatedMidPick()
+{
+    // A program ended by SIGTERM mid-pick: this test again, as another
+    // Wayland client of sway, picking until it is ended.
+    QVERIFY(command(QStringLiteral("paint 0")));
+    QVERIFY(moveTo(Park));
+    QProcess picking;
+    picking.setProcessEnvironment(m_session.environment());
+    picking.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    picking.start(QCoreApplication::applicationFilePath(), {QStringLiteral("pickUntilTerminated")});
+    QVERIFY(picking.waitForStarted(5000));
+    const QString output = QStringLiteral("HEADLESS-1");
+    bool up = false;
+    for (int turn = 0; turn < 10 && !up; ++turn) {
+        const QPointF point = Park + QPointF(40, 40 * (turn % 2));
+        QVERIFY(moveTo(point));
+        up = QTest::qWaitFor([&] { return loupeShows(output, devicePixel(output, point)); }, 3000);
+    }
+    QVERIFY2(up, "the other program's loupe did not show");
+    QVERIFY(command(QStringLiteral("paint 1")));
+    picking.terminate();
+    QVERIFY(picking.waitForFinished(10000));
+    QCOMPARE(picking.exitStatus(), QProcess::CrashExit);
+    for (const auto &[name, place] : Outputs)
+        QTRY_VERIFY_WITH_TIMEOUT(showsLive(name, Park + QPointF(40, 40)), 10000);
+}
+
 void tst_WlrPick::compositorGoesAway()
 {
     // Qt's own Wayland connection would end this process with the
@@ -480,6 +508,17 @@ void tst_WlrPick::cleanupTestCase()
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "pickUntilTerminated") {
+        // The other side of terminatedMidPick, in its session: a pick that
+        // runs until SIGTERM ends the program.
+        QApplication app(argc, argv);
+        TScreenPicker picker;
+        QObject::connect(&picker, &TScreenPicker::availabilityChanged, &picker, [&picker] {
+            if (picker.isAvailable() && !picker.isPicking())
+                picker.start(nullptr);
+        });
+        return app.exec();
+    }
     TSwaySession session;
     if (!session.isReady()) {
         std::fputs("sway or the session bus did not start\n", stderr);
