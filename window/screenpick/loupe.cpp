@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int Side = TLoupe::Side;
 // From the pointer to the loupe's nearer corner: far more than Radius pixels
 // at any density, so the loupe is never among the pixels it shows.
 constexpr int Gap = 24;
