@@ -178,6 +178,7 @@ struct TScreencopyPick::Output
     zwlr_layer_surface_v1 *layer = nullptr;
     wp_viewport *viewport = nullptr;
     bool mapped = false;
+    wl_callback *drawn = nullptr;  // the compositor's word that it drew the frozen frame
     QSizeF logical;
     wl_surface *loupe = nullptr;
     wl_subsurface *loupePlace = nullptr;
@@ -192,6 +193,7 @@ struct TScreencopyPick::Output
     void endPick()
     {
         destroyProxy(frame, zwlr_screencopy_frame_v1_destroy);
+        destroyProxy(drawn, wl_callback_destroy);
         destroyProxy(loupeViewport, wp_viewport_destroy);
         destroyProxy(loupePlace, wl_subsurface_destroy);
         destroyProxy(loupe, wl_surface_destroy);
@@ -295,6 +297,18 @@ struct TWaylandEvents
     }
 
     static constexpr wl_callback_listener sync = {synced};
+
+    static void overlayDrawn(void *data, wl_callback *, uint32_t)
+    {
+        auto *output = static_cast<Pick::Output *>(data);
+        destroyProxy(output->drawn, wl_callback_destroy);
+        for (const auto &other : output->pick->m_outputs)
+            if (!other->mapped || other->drawn)
+                return;
+        emit output->pick->overlayShown();
+    }
+
+    static constexpr wl_callback_listener drawn = {overlayDrawn};
 
     static const zwlr_screencopy_frame_v1_listener *frame()
     {
@@ -688,6 +702,8 @@ void TScreencopyPick::configured(Output &output)
     if (!output.mapped) {
         wl_surface_attach(output.surface, output.shot.buffer, 0, 0);
         wl_surface_set_buffer_transform(output.surface, view.bufferTransform());
+        output.drawn = wl_surface_frame(output.surface);
+        wl_callback_add_listener(output.drawn, &TWaylandEvents::drawn, &output);
         output.mapped = true;
     }
     const QSize shown = view.shownSize();

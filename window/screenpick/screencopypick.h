@@ -39,6 +39,9 @@ signals:
     /// The compositor offers no screencopy or no layer shell (or there is no
     /// Wayland compositor): the pick must be made another way.
     void notOffered();
+    /// Every output's overlay of the running pick has been drawn once by the
+    /// compositor: the pick is on screen.
+    void overlayShown();
 
 private:
     friend struct TWaylandEvents;
