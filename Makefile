@@ -13,7 +13,8 @@ PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-p
            desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n \
            x11-utils x11-xserver-utils locales libxcb-randr0-dev xdg-desktop-portal xdg-desktop-portal-gnome \
-           python3-dbusmock wmctrl nodejs npm chromium python3-gi gir1.2-glib-2.0 python3-colorspacious
+           python3-dbusmock wmctrl nodejs npm chromium python3-gi gir1.2-glib-2.0 python3-colorspacious \
+           libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev sway grim wtype
 
 .PHONY: all deps reference-deps build build-sanitized run test test-asan package bench fuzz soak screenshot clean
 

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int Side = (2 * TLoupe::Radius + 1) * TLoupe::Zoom;
 // From the pointer to the loupe's nearer corner: far more than Radius pixels
 // at any density, so the loupe is never among the pixels it shows.
 constexpr int Gap = 24;
@@ -78,19 +77,31 @@ void TLoupe::showAt(QScreen *screen, const QPointF &pointer, const QImage &pixel
     update();
 }
 
-void TLoupe::paintEvent(QPaintEvent *)
+void TLoupe::paintPixels(QPainter &painter, QPoint corner, const QImage &pixels)
 {
-    QPainter painter(this);
-    const QRect area(2, 2, Side, Side);
+    const QRect area(corner, QSize(Side, Side));
     // Pixels off the screen: a neutral grey.
     painter.fillRect(area, QColor(128, 128, 128));
-    if (!m_pixels.isNull())
-        painter.drawImage(area, m_pixels);  // no smoothing: each pixel a square
+    // Each pixel a square of its own, which a scaled image drawn on a
+    // painter of fractional or doubled density would not keep exactly.
+    for (int y = 0; y < pixels.height(); ++y) {
+        for (int x = 0; x < pixels.width(); ++x) {
+            const QRgb rgb = pixels.pixel(x, y);
+            if (qAlpha(rgb) != 0)
+                painter.fillRect(QRect(area.x() + x * Zoom, area.y() + y * Zoom, Zoom, Zoom), QColor(rgb));
+        }
+    }
     const QRect framed(area.x() + Radius * Zoom, area.y() + Radius * Zoom, Zoom, Zoom);
     painter.setPen(Qt::black);
     painter.drawRect(framed.adjusted(-1, -1, 0, 0));
     painter.setPen(Qt::white);
     painter.drawRect(framed.adjusted(-2, -2, 1, 1));
+}
+
+void TLoupe::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintPixels(painter, QPoint(2, 2), m_pixels);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QLabel;
+class QPainter;
 class QScreen;
 
 class TLoupe : public QWidget
@@ -22,6 +23,12 @@ class TLoupe : public QWidget
 public:
     static constexpr int Radius = 5;  ///< 11 x 11 pixels
     static constexpr int Zoom = 8;
+    static constexpr int Side = (2 * Radius + 1) * Zoom;  ///< the magnified pixels' square
+
+    /// Paints `pixels` (2 Radius + 1 square, transparent outside the screen)
+    /// magnified into the Side square at `corner`, with the centre pixel
+    /// framed in black and white; what a loupe drawn elsewhere shares.
+    static void paintPixels(QPainter &painter, QPoint corner, const QImage &pixels);
 
     TLoupe();
 

@@ -2,6 +2,7 @@
 
 #include "pointergrab.h"
 #include "portalpick.h"
+#include "screencopypick.h"
 #include "x11screens.h"
 
 #include <QGuiApplication>
@@ -28,19 +29,35 @@ TScreenPicker::TScreenPicker(Method method, QObject *parent)
         if (platform == QLatin1String("xcb"))
             method = isXWayland(x11Connection()) ? Method::Portal : Method::PointerGrab;
         else if (platform.startsWith(QLatin1String("wayland")))
-            method = Method::Portal;
+            method = Method::Screencopy;
     }
     switch (method) {
     case Method::PointerGrab:
-        m_backend = new TPointerGrab(this);
+        use(new TPointerGrab(this));
         break;
     case Method::Portal:
-        m_backend = new TPortalPick(this);
+        use(new TPortalPick(this));
         break;
+    case Method::Screencopy: {
+        // Chosen by the globals the compositor announces: where it lacks
+        // screencopy or the layer shell (GNOME, KDE), the portal picks.
+        auto *screencopy = new TScreencopyPick(this);
+        connect(screencopy, &TScreencopyPick::notOffered, this, [this, screencopy] {
+            screencopy->deleteLater();
+            use(new TPortalPick(this));
+        });
+        use(screencopy);
+        break;
+    }
     case Method::Automatic:  // no way to pick on this platform
         m_reason = noPlatformReason();
         return;
     }
+}
+
+void TScreenPicker::use(TPickBackend *backend)
+{
+    m_backend = backend;
     connect(m_backend, &TPickBackend::availabilityChanged, this, &TScreenPicker::setAvailability);
     connect(m_backend, &TPickBackend::finished, this, &TScreenPicker::finish);
     m_backend->checkAvailability();

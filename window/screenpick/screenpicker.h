@@ -1,11 +1,15 @@
 // Picking one pixel's exact colour from anywhere on the screen. On X11 the
 // pointer and keyboard are grabbed by a small window outside the screen and
 // the pixel under a left click is read from the X server, with a loupe
-// beside the pointer. On Wayland, and under XWayland, whose grab cannot
-// reach Wayland windows, the desktop is asked through the XDG desktop portal's Screenshot.PickColor
-// request on the session bus; whether the portal offers it is checked
-// without blocking, and picking stays unavailable until it has answered.
-// Elsewhere picking is unavailable, and the reason is given for a tooltip.
+// beside the pointer. On Wayland, where the compositor announces wlroots'
+// screencopy and layer shell (sway, Hyprland, river and the like), each
+// output is copied once and shown frozen under a loupe of the same kind.
+// On the other Wayland desktops (GNOME, KDE), and under XWayland, whose grab
+// cannot reach Wayland windows, the desktop is asked through the XDG
+// desktop portal's Screenshot.PickColor request on the session bus. Both
+// are checked without blocking, and picking stays unavailable until the
+// compositor or the portal has answered. Elsewhere picking is unavailable,
+// and the reason is given for a tooltip.
 #pragma once
 
 #include "colour.h"
@@ -25,9 +29,10 @@ class TScreenPicker : public QObject
 
 public:
     /// How a pick is made: chosen from the platform's name (X11: a pointer
-    /// grab, Wayland: the portal), or forced, which lets a test drive the
-    /// portal on a platform that is not Wayland.
-    enum class Method { Automatic, PointerGrab, Portal };
+    /// grab, Wayland: screencopy where the compositor announces it, else the
+    /// portal), or forced, which lets a test drive the portal on a platform
+    /// that is not Wayland.
+    enum class Method { Automatic, PointerGrab, Portal, Screencopy };
 
     explicit TScreenPicker(QObject *parent = nullptr);
     explicit TScreenPicker(Method method, QObject *parent = nullptr);
@@ -59,6 +64,7 @@ signals:
     void cancelled(const QString &why);
 
 private:
+    void use(TPickBackend *backend);
     void setAvailability(bool available, const QString &reason);
     void finish(std::optional<TColor> color, const QString &why);
 
