@@ -2,7 +2,11 @@
 // compositor has drawn the frozen overlay on every output, in a Wayland
 // session that bench/run.py starts (sway, headless). Prints one line
 // "overlay-shown MS" for each of the picks asked for, each cancelled once
-// shown, then "rss-peak KIB".
+// shown, then "rss-peak KIB". The memory of the last pick while its
+// overlay is up, against the process before its first pick: "frames-kib"
+// (the outputs' pixels, 4 bytes each), "pick-shared-kib" (the pick's shared
+// buffers mapped), "pick-anon-kib" (the growth of private memory), and
+// "after-shared-kib" (the pick's buffers still mapped once it has ended).
 #include "screencopypick.h"
 #include "screenpicker.h"
 
@@ -10,9 +14,39 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+// The size of the pick's shared buffers mapped into the process.
+qint64 pickSharedKib()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    qint64 bytes = 0;
+    if (maps.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : maps.readAll().split('\n'))
+            if (line.contains("memfd:tintaro-pick")) {
+                const QList<QByteArray> range = line.split(' ').first().split('-');
+                bytes += range[1].toLongLong(nullptr, 16) - range[0].toLongLong(nullptr, 16);
+            }
+    return bytes / 1024;
+}
+
+qint64 statusKib(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith(field))
+                return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -29,6 +63,12 @@ int main(int argc, char **argv)
         std::fputs("no screencopy pick here\n", stderr);
         return 1;
     }
+    const qint64 anonBefore = statusKib("RssAnon:");
+    qint64 frames = 0;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QSize pixels = screen->size() * screen->devicePixelRatio();
+        frames += qint64(pixels.width()) * pixels.height() * 4;
+    }
     for (int i = 0; i < picks; ++i) {
         QEventLoop shown;
         bool drawn = false;
@@ -42,6 +82,9 @@ int main(int argc, char **argv)
         picker.start(nullptr);
         shown.exec();
         const double ms = timer.nsecsElapsed() / 1e6;
+        if (i == picks - 1)
+            std::printf("frames-kib %lld\npick-shared-kib %lld\npick-anon-kib %lld\n", frames / 1024,
+                        pickSharedKib(), statusKib("RssAnon:") - anonBefore);
         QObject::disconnect(connection);
         picker.cancel();
         if (!drawn) {
@@ -54,6 +97,7 @@ int main(int argc, char **argv)
         QTimer::singleShot(200, &settle, &QEventLoop::quit);
         settle.exec();
     }
+    std::printf("after-shared-kib %lld\n", pickSharedKib());
     QFile status(QStringLiteral("/proc/self/status"));
     if (status.open(QIODevice::ReadOnly))
         for (const QByteArray &line : status.readAll().split('\n'))
