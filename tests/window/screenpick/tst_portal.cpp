@@ -198,9 +198,12 @@ void tst_Portal::coldPortal()
 {
     TScreenPicker picker;
     QSignalSpy changed(&picker, &TScreenPicker::availabilityChanged);
-    QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 1, 15000);
+    // On Wayland the compositor is asked first, and the portal only where
+    // it offers no screencopy: the portal's "asking" may come in between.
+    QTRY_COMPARE_WITH_TIMEOUT(picker.unavailableReason(),
+                              QStringLiteral("デスクトップのポータルがないため、画面から色を取れません"), 15000);
     QVERIFY(!picker.isAvailable());
-    QCOMPARE(picker.unavailableReason(), QStringLiteral("デスクトップのポータルがないため、画面から色を取れません"));
+    QVERIFY(changed.count() >= 1);
 
     m_session.installPortal();
     const QDBusReply<void> started = QDBusConnection::sessionBus().interface()->startService(Portal);
