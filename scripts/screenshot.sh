@@ -24,15 +24,19 @@ app=$!
 window=$(xdotool search --sync --onlyvisible --name '^Tintaro$' | head -n 1)
 sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-if [ "$what" = chooser ] || [ "$what" = pair ]; then
-  # "ダイアログ", then a colour picked from the basic colours, one custom
-  # colour added, and a near colour typed, so the preview shows a near name.
+# "ダイアログ" pressed, and the chooser given the focus: $chooser.
+open_chooser() {
   x=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
   y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
   xdotool mousemove $((x + 277)) $((y + 36)) click 1 mousemove 0 0
   chooser=$(xdotool search --sync --onlyvisible --name '^色の設定$' | head -n 1)
   sleep 1
   xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+}
+if [ "$what" = chooser ] || [ "$what" = pair ]; then
+  # "ダイアログ", then a colour picked from the basic colours, one custom
+  # colour added, and a near colour typed, so the preview shows a near name.
+  open_chooser
   xdotool key alt+b Right Right Right Right Down space alt+a
   xdotool key alt+t ctrl+a
   xdotool type '#FFC800'
@@ -46,12 +50,7 @@ if [ "$what" = chooser ] || [ "$what" = pair ]; then
 elif [ "$what" = palette ] || [ "$what" = palettemenu ]; then
   # "ダイアログ", three colours typed and each picked from the chooser's
   # own preview, then a style sheet pasted from the clipboard.
-  x=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
-  y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
-  xdotool mousemove $((x + 277)) $((y + 36)) click 1 mousemove 0 0
-  chooser=$(xdotool search --sync --onlyvisible --name '^色の設定$' | head -n 1)
-  sleep 1
-  xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+  open_chooser
   cx=$(xwininfo -id "$chooser" | sed -n 's/^ *Absolute upper-left X: *//p')
   cy=$(xwininfo -id "$chooser" | sed -n 's/^ *Absolute upper-left Y: *//p')
   for colour in '#2E8B57' '#E9967A' '#FFC800'; do
@@ -82,12 +81,7 @@ elif [ "$what" = palette ] || [ "$what" = palettemenu ]; then
 elif [ "$what" = loupe ]; then
   # "ダイアログ", "スポイト(P)", and the pointer on the corner of a basic
   # colour cell of the chooser, one pixel moved with the arrow keys.
-  x=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left X: *//p')
-  y=$(xwininfo -id "$window" | sed -n 's/^ *Absolute upper-left Y: *//p')
-  xdotool mousemove $((x + 277)) $((y + 36)) click 1 mousemove 0 0
-  chooser=$(xdotool search --sync --onlyvisible --name '^色の設定$' | head -n 1)
-  sleep 1
-  xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+  open_chooser
   xdotool key alt+p
   sleep 0.5
   cx=$(xwininfo -id "$chooser" | sed -n 's/^ *Absolute upper-left X: *//p')

@@ -42,19 +42,13 @@ document.getElementById("result").textContent =
 """
 
 
-def main():
-    refgen = sys.argv[1]
-    colours = sys.argv[2] if len(sys.argv) > 2 else "3000"
-    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
-    if not chromium:
-        print("chromium is not installed (make deps installs it)")
-        return 1
-    lines = subprocess.run([refgen, colours], check=True, capture_output=True, text=True).stdout.splitlines()
-    texts = [line.split("\t")[1:4] for line in lines if line.startswith("copy\t")]
+def page_result(chromium, page_html):
+    """Loads the page in headless Chromium with a profile of its own and
+    gives the text of its <pre id="result">, or None (saying why)."""
     with tempfile.TemporaryDirectory() as work:
-        page = os.path.join(work, "paint.html")
+        page = os.path.join(work, "page.html")
         with open(page, "w", encoding="utf-8") as f:
-            f.write(PAGE % json.dumps(texts))
+            f.write(page_html)
         profile = os.path.join(work, "profile")
         run = subprocess.run(
             [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -65,8 +59,22 @@ def main():
     found = re.search(r'<pre id="result">(.*?)</pre>', run.stdout, re.S)
     if not found:
         print("no result from chromium:", run.returncode, run.stderr[-2000:])
+        return None
+    return html.unescape(found.group(1))
+
+
+def main():
+    refgen = sys.argv[1]
+    colours = sys.argv[2] if len(sys.argv) > 2 else "3000"
+    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not chromium:
+        print("chromium is not installed (make deps installs it)")
         return 1
-    result = html.unescape(found.group(1))
+    lines = subprocess.run([refgen, colours], check=True, capture_output=True, text=True).stdout.splitlines()
+    texts = [line.split("\t")[1:4] for line in lines if line.startswith("copy\t")]
+    result = page_result(chromium, PAGE % json.dumps(texts))
+    if result is None:
+        return 1
     version = subprocess.run([chromium, "--version"], capture_output=True, text=True).stdout.strip()
     print(version + ":", result)
     counts = re.match(r"painted (\d+) failed (\d+)", result)

@@ -5,14 +5,13 @@ computed as the palette's colour, in order, as the canvas paints it.
 
 Usage: check_palette_chromium.py PALETTEGEN [PALETTES]
 """
-import html
 import json
-import os
 import re
 import shutil
 import subprocess
 import sys
-import tempfile
+
+from check_chromium import page_result
 
 PAGE = """<!DOCTYPE html><meta charset="utf-8"><style>%s</style><body>%s<pre id="result">not run</pre><script>
 const expected = %s;
@@ -70,22 +69,9 @@ def main():
         blocks.append('<div id="p%d">%s</div>' % (
             p, "".join('<i style="color: var(--%s)"></i>' % n for n in names)))
         expected.append(colours.split(" "))
-    with tempfile.TemporaryDirectory() as work:
-        page = os.path.join(work, "palette.html")
-        with open(page, "w", encoding="utf-8") as f:
-            f.write(PAGE % ("\n".join(styles), "".join(blocks), json.dumps(expected)))
-        profile = os.path.join(work, "profile")
-        run = subprocess.run(
-            [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-             "--disable-extensions", "--user-data-dir=" + profile, "--virtual-time-budget=60000",
-             "--dump-dom", "file://" + page],
-            capture_output=True, text=True, timeout=600)
-    found = re.search(r'<pre id="result">(.*?)</pre>', run.stdout, re.S)
-    if not found:
-        print("no result from chromium:", run.returncode, run.stderr[-2000:])
+    result = page_result(chromium, PAGE % ("\n".join(styles), "".join(blocks), json.dumps(expected)))
+    if result is None:
         return 1
-    result = html.unescape(found.group(1))
     print(result)
     counts = re.match(r"checked (\d+) failed (\d+)", result)
     if not counts or int(counts.group(1)) != len(expected) or not expected:
