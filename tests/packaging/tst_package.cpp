@@ -50,7 +50,8 @@ void tst_Package::debInstallsTheFiles()
     const TRun depends = run(QStringLiteral("dpkg-deb"), {"--field", deb, "Depends"});
     QCOMPARE(depends.status, 0);
     for (const char *needed : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libc6", "libstdc++6",
-                               "qt6-qpa-plugins", "qt6-wayland", "fonts-ipafont-gothic"})
+                               "qt6-qpa-plugins", "qt6-wayland", "fonts-ipafont-gothic",
+                               "libwayland-client0 (>= 1.20)", "libxkbcommon0"})
         QVERIFY2(depends.output.contains(QLatin1String(needed)), qPrintable(depends.output));
 
     const QString root = scratch.filePath("root");

@@ -2,6 +2,7 @@
 
 #include "frameview.h"
 #include "loupe.h"
+#include "waylandlibs.h"
 
 #include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -15,7 +16,6 @@
 #include <QSocketNotifier>
 
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -481,6 +481,10 @@ void TScreencopyPick::checkAvailability()
     }
     // A connection of its own: the pick's surfaces and its reading of the
     // outputs never touch the one Qt draws the windows through.
+    if (!LoadWaylandLibs()) {
+        emit notOffered();
+        return;
+    }
     m_display = wl_display_connect(nullptr);
     if (!m_display) {
         emit notOffered();
