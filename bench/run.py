@@ -45,7 +45,9 @@ The screencopy pick's figure comes from bench/wlrpick, a Wayland client of
 Debian's sway, headless with its pixman renderer, on two 3840 x 2160
 outputs: the time from the pick's start until sway has drawn the frozen
 overlay on both (the frame callback of each overlay surface).
-Usage: bench/run.py BUILD_DIR [RUNS] [--picks-only]
+Usage: bench/run.py BUILD_DIR [RUNS] [--picks-only | --startup-only]
+(--startup-only: the whole-process rows alone, for a before and after of a
+change that should not touch the rest.)
 """
 import os
 import random
@@ -57,7 +59,8 @@ import sys
 import tempfile
 
 picks_only = "--picks-only" in sys.argv
-arguments = [argument for argument in sys.argv[1:] if argument != "--picks-only"]
+startup_only = "--startup-only" in sys.argv
+arguments = [argument for argument in sys.argv[1:] if argument not in ("--picks-only", "--startup-only")]
 build = arguments[0] if arguments else "build"
 runs = int(arguments[1]) if len(arguments) > 1 else 15
 
@@ -374,7 +377,7 @@ counts = {session: {} for session in sessions}
 started = {}
 # First, so that no large Xvfb of theirs is still going away while the
 # start-up rounds run.
-picks = pick_rows()
+picks = [] if startup_only else pick_rows()
 load_after_picks = load()
 if picks_only:
     print_picks(picks, load_after_picks)
@@ -423,18 +426,16 @@ for session in sessions:
     measure(session)
 load_after = load()
 
-runtime = tempfile.mkdtemp()
-bus, bus_address = start_bus(runtime, "private", None)
-handlers = subprocess.run([os.path.join(build, "bench", "bench_handlers"), "-maxwarnings", "0"],
-                          env=dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
-                                   DBUS_SESSION_BUS_ADDRESS=bus_address),
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True).stdout
-stop(bus)
-shutil.rmtree(runtime, ignore_errors=True)
-results = dict(re.findall(r"RESULT : bench_Handlers::(\w+)\(\):\s+([\d.]+) msecs per iteration", handlers))
-infos = dict(re.findall(r"BENCH ([\w-]+) ([\d.]+) ms", handlers))
-if len(results) < 3 or len(infos) < 6:
-    sys.exit("bench_handlers failed:\n" + handlers)
+
+def print_whole():
+    print("%d interleaved rounds of bare, text, Tintaro in each session (load average %s before, %s after); medians, "
+          "and ratios as medians of per-round ratios (their middle half in brackets); instructions from one callgrind "
+          "run each" % (runs, load_before, load_after))
+    print("services the desktop session's runs started: %s\n" % (", ".join(started["desktop"]) or "none"))
+    print("| figure | bare | text | Tintaro | Tintaro / text | Tintaro / bare | target |")
+    print("|---|---:|---:|---:|---:|---:|---|")
+    for row in whole:
+        print("| %s |" % " | ".join(row))
 
 
 def pairwise(session, figure, yardstick):
@@ -462,6 +463,24 @@ for session in sessions:
             whole.append(("%s: %s" % (session, label), *("%.1f" % (count[name][part] / 1e6) for name in names),
                           "%.3f x" % (count["tintaro"][part] / count["text"][part]),
                           "%.3f x" % (count["tintaro"][part] / count["bare"][part]), ""))
+if startup_only:
+    print_whole()
+    sys.exit(0)
+
+runtime = tempfile.mkdtemp()
+bus, bus_address = start_bus(runtime, "private", None)
+handlers = subprocess.run([os.path.join(build, "bench", "bench_handlers"), "-maxwarnings", "0"],
+                          env=dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
+                                   DBUS_SESSION_BUS_ADDRESS=bus_address),
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True).stdout
+stop(bus)
+shutil.rmtree(runtime, ignore_errors=True)
+results = dict(re.findall(r"RESULT : bench_Handlers::(\w+)\(\):\s+([\d.]+) msecs per iteration", handlers))
+infos = dict(re.findall(r"BENCH ([\w-]+) ([\d.]+) ms", handlers))
+if len(results) < 3 or len(infos) < 6:
+    sys.exit("bench_handlers failed:\n" + handlers)
+
+
 rows = [
     ("slider change / pick (ScrollBar1Change / a row selected + ListBox1Click)",
      "%.1f us / %.1f us" % (float(results["sliderChange"]) * 1000, float(results["pick"]) * 1000),
@@ -485,14 +504,7 @@ rows = [
     ("palette paste of a 100 MB clipboard held by xclip: the event loop's longest wait / to the result shown",
      paste_row(), "<= 100 ms"),
 ]
-print("%d interleaved rounds of bare, text, Tintaro in each session (load average %s before, %s after); medians, "
-      "and ratios as medians of per-round ratios (their middle half in brackets); instructions from one callgrind run each" % (runs, load_before,
-                                                                                          load_after))
-print("services the desktop session's runs started: %s\n" % (", ".join(started["desktop"]) or "none"))
-print("| figure | bare | text | Tintaro | Tintaro / text | Tintaro / bare | target |")
-print("|---|---:|---:|---:|---:|---:|---|")
-for row in whole:
-    print("| %s |" % " | ".join(row))
+print_whole()
 print("\n| figure | now | target |\n|---|---|---|")
 for row in rows:
     print("| %s |" % " | ".join(row))
