@@ -8,8 +8,12 @@ CMAKE_ARGS ?=
 # back to Qt's English texts when the translations are not installed.
 STRICT     = -DTINTARO_WERROR=ON -DTINTARO_QT_TRANSLATIONS=ON
 
+# Every program the build and the tests start is named, not left to another
+# package's recommendations, so that `make test` passes with apt's
+# recommends turned off: `file` for CPack's dependency scan, `xwayland` for
+# weston's XWayland among them.
 PACKAGES = cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins \
-           fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev \
+           fonts-ipafont-gothic xvfb xauth xdotool xclip imagemagick strace valgrind dpkg-dev file \
            desktop-file-utils appstream dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland openbox libxcb1-dev \
            qt6-translations-l10n \
            x11-utils x11-xserver-utils locales libxcb-randr0-dev xdg-desktop-portal xdg-desktop-portal-gnome \
