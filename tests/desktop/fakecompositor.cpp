@@ -596,12 +596,13 @@ int main()
         output.global = wl_global_create(fake.display, &wl_output_interface, 3, &output, bindOutput);
 
     wl_event_loop *loop = wl_display_get_event_loop(fake.display);
-    wl_event_loop_add_fd(loop, STDIN_FILENO, WL_EVENT_READABLE, readCommands, nullptr);
+    wl_event_source *commands = wl_event_loop_add_fd(loop, STDIN_FILENO, WL_EVENT_READABLE, readCommands, nullptr);
     std::cout << "ready " << std::getenv("XDG_RUNTIME_DIR") << '/' << socket << std::endl;
     while (fake.running) {
         wl_display_flush_clients(fake.display);
         wl_event_loop_dispatch(loop, -1);
     }
+    wl_event_source_remove(commands);
     wl_display_destroy_clients(fake.display);
     wl_display_destroy(fake.display);
     return 0;
