@@ -11,6 +11,12 @@
 // red X, green Y and blue 0x40 on output 1, 0x80 on output 2, so a test
 // knows each pixel's colour without asking anyone.
 //
+// With --ext it offers ext-image-copy-capture instead of wlr-screencopy,
+// each session offering a format the pick cannot read first, then XBGR8888
+// and XRGB8888; with --both, both protocols. With --upright, output 2's ext
+// frames come upright (turned by the compositor, transform normal) instead
+// of as its mode lies.
+//
 // Commands, one a line on standard input, each answered on standard output
 // by "done <command>" (or "fail <command>") once carried out and flushed:
 //   remove-output N  output N goes away: its global is destroyed, and the
@@ -20,7 +26,11 @@
 //                    (layer surface) on output N
 //   count            what the clients hold: "done count layers L mapped M
 //                    surfaces S buffers B captures C", the captures being
-//                    screencopy frames
+//                    the copying protocol's frames, sessions and sources
+//   copies           the outputs copied so far by each protocol: "done
+//                    copies wlr N ext M"
+#include "ext-image-capture-source-v1-server-protocol.h"
+#include "ext-image-copy-capture-v1-server-protocol.h"
 #include "viewporter-server-protocol.h"
 #include "wlr-layer-shell-unstable-v1-server-protocol.h"
 #include "wlr-screencopy-unstable-v1-server-protocol.h"
@@ -35,6 +45,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -83,6 +94,9 @@ struct Fake
     std::vector<wl_resource *> pointers;
     wl_resource *pointerFocus = nullptr;  // the surface the pointer is over
     bool refuse = false;
+    bool upright = false;
+    int wlrCopies = 0;
+    int extCopies = 0;
     uint32_t time = 0;
     std::string input;
     bool running = true;
@@ -351,6 +365,7 @@ void copyFrame(wl_resource *frame, wl_resource *buffer)
         wl_resource_post_error(frame, ZWLR_SCREENCOPY_FRAME_V1_ERROR_INVALID_BUFFER, "not the buffer described");
         return;
     }
+    ++fake.wlrCopies;
     zwlr_screencopy_frame_v1_send_flags(frame, 0);
     zwlr_screencopy_frame_v1_send_ready(frame, 0, 0, 0);
 }
@@ -383,6 +398,123 @@ const struct zwlr_screencopy_manager_v1_interface screencopyRequests = {
                                 int32_t, int32_t, int32_t, int32_t) {
         if (wl_resource *frame = createFrame(client, manager, id, output))
             zwlr_screencopy_frame_v1_send_failed(frame);
+    },
+    .destroy = destroyResource,
+};
+
+// An ext frame, watching the buffer attached to it, which the client may
+// destroy before it asks for the copy.
+struct ImageFrame
+{
+    wl_listener bufferGone;  // first, so the listener leads back to the frame
+    Output *output = nullptr;
+    wl_resource *buffer = nullptr;
+
+    void attach(wl_resource *resource)
+    {
+        detach();
+        buffer = resource;
+        bufferGone.notify = [](wl_listener *listener, void *) {
+            reinterpret_cast<ImageFrame *>(listener)->detach();
+        };
+        wl_resource_add_destroy_listener(buffer, &bufferGone);
+    }
+    void detach()
+    {
+        if (buffer)
+            wl_list_remove(&bufferGone.link);
+        buffer = nullptr;
+    }
+};
+
+// How ext frames of an output come: as its mode lies, with its transform,
+// or upright (with --upright, for the turned output) with none.
+int32_t imageTransform(const Output &output)
+{
+    return fake.upright ? WL_OUTPUT_TRANSFORM_NORMAL : output.transform;
+}
+
+std::pair<int, int> imageSize(const Output &output)
+{
+    if (imageTransform(output) == WL_OUTPUT_TRANSFORM_90)
+        return {output.shownHeight(), output.shownWidth()};
+    return {output.shownWidth(), output.shownHeight()};
+}
+
+const struct ext_image_copy_capture_frame_v1_interface imageFrameRequests = {
+    .destroy = destroyResource,
+    .attach_buffer = [](wl_client *, wl_resource *resource, wl_resource *buffer) {
+        dataOf<ImageFrame>(resource)->attach(buffer);
+    },
+    .damage_buffer = ignore,
+    .capture = [](wl_client *, wl_resource *resource) {
+        ImageFrame *frame = dataOf<ImageFrame>(resource);
+        if (!frame->buffer) {
+            wl_resource_post_error(resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_ERROR_NO_BUFFER, "no buffer");
+            return;
+        }
+        if (fake.refuse) {
+            ext_image_copy_capture_frame_v1_send_failed(resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_UNKNOWN);
+            return;
+        }
+        const int32_t transform = imageTransform(*frame->output);
+        if (!paint(*frame->output, frame->buffer, transform)) {
+            ext_image_copy_capture_frame_v1_send_failed(
+                resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS);
+            return;
+        }
+        ++fake.extCopies;
+        ext_image_copy_capture_frame_v1_send_transform(resource, uint32_t(transform));
+        const auto [width, height] = imageSize(*frame->output);
+        ext_image_copy_capture_frame_v1_send_damage(resource, 0, 0, width, height);
+        ext_image_copy_capture_frame_v1_send_presentation_time(resource, 0, 0, 0);
+        ext_image_copy_capture_frame_v1_send_ready(resource);
+    },
+};
+
+const struct ext_image_copy_capture_session_v1_interface sessionRequests = {
+    .create_frame = [](wl_client *client, wl_resource *session, uint32_t id) {
+        auto *frame = new ImageFrame;
+        frame->output = dataOf<Output>(session);
+        if (!create(client, &ext_image_copy_capture_frame_v1_interface, 1, id, &imageFrameRequests, frame,
+                    [](wl_resource *resource) {
+                        ImageFrame *frame = dataOf<ImageFrame>(resource);
+                        frame->detach();
+                        delete frame;
+                    }))
+            delete frame;
+    },
+    .destroy = destroyResource,
+};
+
+const struct ext_image_copy_capture_manager_v1_interface imageCopyRequests = {
+    .create_session = [](wl_client *client, wl_resource *manager, uint32_t id, wl_resource *source, uint32_t) {
+        Output *output = dataOf<Output>(source);
+        wl_resource *session = create(client, &ext_image_copy_capture_session_v1_interface,
+                                      wl_resource_get_version(manager), id, &sessionRequests, output);
+        if (!session)
+            return;
+        const auto [width, height] = imageSize(*output);
+        ext_image_copy_capture_session_v1_send_buffer_size(session, uint32_t(width), uint32_t(height));
+        ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_RGB565);
+        ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_XBGR8888);
+        ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_XRGB8888);
+        ext_image_copy_capture_session_v1_send_done(session);
+    },
+    .create_pointer_cursor_session = [](wl_client *, wl_resource *manager, uint32_t, wl_resource *, wl_resource *) {
+        wl_resource_post_error(manager, WL_DISPLAY_ERROR_IMPLEMENTATION, "no cursor sessions here");
+    },
+    .destroy = destroyResource,
+};
+
+const struct ext_image_capture_source_v1_interface sourceRequests = {
+    .destroy = destroyResource,
+};
+
+const struct ext_output_image_capture_source_manager_v1_interface outputSourceRequests = {
+    .create_source = [](wl_client *client, wl_resource *manager, uint32_t id, wl_resource *output) {
+        create(client, &ext_image_capture_source_v1_interface, wl_resource_get_version(manager), id,
+               &sourceRequests, dataOf<Output>(output));
     },
     .destroy = destroyResource,
 };
@@ -490,7 +622,10 @@ std::string count()
                     ++counts.surfaces;
                 } else if (is == wl_buffer_interface.name) {
                     ++counts.buffers;
-                } else if (is == zwlr_screencopy_frame_v1_interface.name) {
+                } else if (is == zwlr_screencopy_frame_v1_interface.name
+                           || is == ext_image_copy_capture_frame_v1_interface.name
+                           || is == ext_image_copy_capture_session_v1_interface.name
+                           || is == ext_image_capture_source_v1_interface.name) {
                     ++counts.captures;
                 }
                 return WL_ITERATOR_CONTINUE;
@@ -536,6 +671,10 @@ bool run(const std::string &line, std::string &tail)
         tail = count();
         return true;
     }
+    if (command == "copies") {
+        tail = " wlr " + std::to_string(fake.wlrCopies) + " ext " + std::to_string(fake.extCopies);
+        return true;
+    }
     return false;
 }
 
@@ -564,13 +703,22 @@ int readCommands(int fd, uint32_t, void *)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    const std::vector<std::string_view> flags(argv + 1, argv + argc);
+    const auto flag = [&flags](std::string_view name) { return std::ranges::find(flags, name) != flags.end(); };
+    const bool both = flag("--both");
+    const bool ext = both || flag("--ext");
+    const bool wlr = both || !ext;
+    fake.upright = flag("--upright");
     fake.display = wl_display_create();
     if (!fake.display || wl_display_init_shm(fake.display) != 0) {
         std::cerr << "no Wayland display\n";
         return 1;
     }
+    // Beside the two every wl_shm offers: the formats the ext sessions name.
+    wl_display_add_shm_format(fake.display, WL_SHM_FORMAT_XBGR8888);
+    wl_display_add_shm_format(fake.display, WL_SHM_FORMAT_RGB565);
     const char *socket = wl_display_add_socket_auto(fake.display);
     if (!socket) {
         std::cerr << "no socket in XDG_RUNTIME_DIR\n";
@@ -589,8 +737,15 @@ int main()
                      bindPlain<&wp_viewporter_interface, &viewporterRequests>);
     wl_global_create(fake.display, &zwlr_layer_shell_v1_interface, 3, nullptr,
                      bindPlain<&zwlr_layer_shell_v1_interface, &layerShellRequests>);
-    wl_global_create(fake.display, &zwlr_screencopy_manager_v1_interface, 3, nullptr,
-                     bindPlain<&zwlr_screencopy_manager_v1_interface, &screencopyRequests>);
+    if (wlr)
+        wl_global_create(fake.display, &zwlr_screencopy_manager_v1_interface, 3, nullptr,
+                         bindPlain<&zwlr_screencopy_manager_v1_interface, &screencopyRequests>);
+    if (ext) {
+        wl_global_create(fake.display, &ext_image_copy_capture_manager_v1_interface, 1, nullptr,
+                         bindPlain<&ext_image_copy_capture_manager_v1_interface, &imageCopyRequests>);
+        wl_global_create(fake.display, &ext_output_image_capture_source_manager_v1_interface, 1, nullptr,
+                         bindPlain<&ext_output_image_capture_source_manager_v1_interface, &outputSourceRequests>);
+    }
     wl_global_create(fake.display, &wl_seat_interface, 5, nullptr, bindSeat);
     for (Output &output : fake.outputs)
         output.global = wl_global_create(fake.display, &wl_output_interface, 3, &output, bindOutput);

@@ -1,10 +1,12 @@
-// The ways out of a screencopy pick that Debian's sway 1.7 cannot bring
-// about, against a stand-in compositor (fakecompositor.cpp): an output taken
-// away mid-pick, and a copy refused. Each ends the pick with its reason,
-// leaves nothing of the pick on the compositor's side (no overlay, no frame,
-// no shared buffer), and the same picker then picks the exact pixel of the
-// stand-in's pattern: red the column, green the row, blue 0x40 on output 1
-// and 0x80 on output 2, output 2 at scale 2.
+// What Debian's sway 1.7 cannot show of a screencopy pick, against a
+// stand-in compositor (fakecompositor.cpp): an output taken away mid-pick,
+// and a copy refused, each of which ends the pick with its reason, leaves
+// nothing of the pick on the compositor's side (no overlay, no frame, no
+// shared buffer), and lets the same picker then pick again; and picks
+// through ext-image-copy-capture, which sway 1.7 does not offer. A pick
+// takes the exact pixel of the stand-in's pattern: red the column, green
+// the row, blue 0x40 on output 1 and 0x80 on output 2, which is at scale 2
+// and turned a quarter (120 × 160 device pixels, 60 × 80 surface units).
 #include "screenpicker.h"
 
 #include <QApplication>
@@ -94,13 +96,76 @@ class tst_WlrPickManners : public QObject
     Q_OBJECT
 
 private slots:
+    void picksTheExactPixel_data();
+    void picksTheExactPixel();
+    void outputRemovedMidPick_data();
     void outputRemovedMidPick();
+    void copyRefused_data();
     void copyRefused();
+    void extPreferredOverWlr();
+
+private:
+    static void addProtocols();
 };
+
+void tst_WlrPickManners::picksTheExactPixel_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("output");
+    QTest::addColumn<QPointF>("point");
+    QTest::addColumn<QString>("colour");
+    const QStringList wlr;
+    const QStringList ext{QStringLiteral("--ext")};
+    const QStringList upright{QStringLiteral("--ext"), QStringLiteral("--upright")};
+    QTest::newRow("wlr-screencopy, turned, last column and row")
+        << wlr << 2 << QPointF(59.75, 79.75) << QStringLiteral("#779F80");
+    QTest::newRow("ext, first pixel") << ext << 1 << QPointF(0.5, 0.5) << QStringLiteral("#000040");
+    QTest::newRow("ext, last column and row") << ext << 1 << QPointF(255.5, 191.5) << QStringLiteral("#FFBF40");
+    QTest::newRow("ext, turned, inside") << ext << 2 << QPointF(20.25, 50.75) << QStringLiteral("#286580");
+    QTest::newRow("ext, turned, last column and row")
+        << ext << 2 << QPointF(59.75, 79.75) << QStringLiteral("#779F80");
+    QTest::newRow("ext, turned by the compositor") << upright << 2 << QPointF(20.25, 50.75) << QStringLiteral("#286580");
+}
+
+void tst_WlrPickManners::picksTheExactPixel()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, output);
+    QFETCH(QPointF, point);
+    QFETCH(QString, colour);
+    TFakeCompositor fake(arguments);
+    QVERIFY(fake.isReady());
+    TScreenPicker picker(TScreenPicker::Method::Screencopy);
+    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    picker.start(nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(fake.held(QStringLiteral("mapped")) == 2 || !cancelled.isEmpty(), 10000);
+    QVERIFY2(cancelled.isEmpty(), qPrintable(cancelled.value(0).value(0).toString()));
+    QCOMPARE(fake.ask(QStringLiteral("click %1 %2 %3").arg(output).arg(point.x()).arg(point.y())),
+             QStringLiteral("done click"));
+    QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 10000);
+    QCOMPARE(html(picked), colour);
+    QTRY_COMPARE_WITH_TIMEOUT(fake.held(), nothingHeld(), 10000);
+    QVERIFY(fake.stop());
+}
+
+void tst_WlrPickManners::addProtocols()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("wlr-screencopy") << QStringList();
+    QTest::newRow("ext-image-copy-capture") << QStringList{QStringLiteral("--ext")};
+}
+
+void tst_WlrPickManners::outputRemovedMidPick_data()
+{
+    addProtocols();
+}
 
 void tst_WlrPickManners::outputRemovedMidPick()
 {
-    TFakeCompositor fake;
+    QFETCH(QStringList, arguments);
+    TFakeCompositor fake(arguments);
     QVERIFY(fake.isReady());
     TScreenPicker picker(TScreenPicker::Method::Screencopy);
     QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
@@ -132,9 +197,15 @@ void tst_WlrPickManners::outputRemovedMidPick()
     QVERIFY(fake.stop());
 }
 
+void tst_WlrPickManners::copyRefused_data()
+{
+    addProtocols();
+}
+
 void tst_WlrPickManners::copyRefused()
 {
-    TFakeCompositor fake;
+    QFETCH(QStringList, arguments);
+    TFakeCompositor fake(arguments);
     QVERIFY(fake.isReady());
     TScreenPicker picker(TScreenPicker::Method::Screencopy);
     QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
@@ -158,6 +229,22 @@ void tst_WlrPickManners::copyRefused()
     QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 10000);
     QCOMPARE(html(picked), QStringLiteral("#286580"));
     QTRY_COMPARE_WITH_TIMEOUT(fake.held(), nothingHeld(), 10000);
+    QVERIFY(fake.stop());
+}
+
+void tst_WlrPickManners::extPreferredOverWlr()
+{
+    TFakeCompositor fake({QStringLiteral("--both")});
+    QVERIFY(fake.isReady());
+    TScreenPicker picker(TScreenPicker::Method::Screencopy);
+    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    picker.start(nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(fake.held(QStringLiteral("mapped")), 2, 10000);
+    QCOMPARE(fake.ask(QStringLiteral("copies")), QStringLiteral("done copies wlr 0 ext 2"));
+    QCOMPARE(fake.ask(QStringLiteral("click 1 0.5 0.5")), QStringLiteral("done click"));
+    QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 10000);
+    QCOMPARE(html(picked), QStringLiteral("#000040"));
     QVERIFY(fake.stop());
 }
 
