@@ -44,6 +44,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -133,23 +134,31 @@ wl_resource *create(wl_client *client, const wl_interface *interface, int versio
     return resource;
 }
 
+/// The size of a copy of the output's pixels before `transform`.
+std::pair<int, int> copySize(const Output &output, int32_t transform)
+{
+    if (transform == WL_OUTPUT_TRANSFORM_90)
+        return {output.shownHeight(), output.shownWidth()};
+    return {output.shownWidth(), output.shownHeight()};
+}
+
 // The pattern, into a client's shared buffer that holds the output's
 // pixels before `transform`: a quarter turn shows the buffer turned
-// clockwise, its left column as the top row read from the bottom up.
-bool paint(const Output &output, wl_resource *resource, int32_t transform)
+// clockwise, its left column as the top row read from the bottom up. False
+// where the buffer is not of that size or not in one of the formats
+// `offered` (XRGB8888 or XBGR8888).
+bool paint(const Output &output, wl_resource *resource, int32_t transform, std::initializer_list<uint32_t> offered)
 {
     wl_shm_buffer *buffer = wl_shm_buffer_get(resource);
     if (!buffer)
         return false;
     const bool turned = transform == WL_OUTPUT_TRANSFORM_90;
-    const int width = turned ? output.shownHeight() : output.shownWidth();
-    const int height = turned ? output.shownWidth() : output.shownHeight();
+    const auto [width, height] = copySize(output, transform);
     const uint32_t format = wl_shm_buffer_get_format(buffer);
     const int stride = wl_shm_buffer_get_stride(buffer);
-    const bool redFirst = format == WL_SHM_FORMAT_XBGR8888 || format == WL_SHM_FORMAT_ABGR8888;
-    const bool known = redFirst || format == WL_SHM_FORMAT_XRGB8888 || format == WL_SHM_FORMAT_ARGB8888;
-    if (!known || wl_shm_buffer_get_width(buffer) != width || wl_shm_buffer_get_height(buffer) != height
-        || stride < width * 4)
+    const bool redFirst = format == WL_SHM_FORMAT_XBGR8888;
+    if (std::ranges::find(offered, format) == offered.end() || wl_shm_buffer_get_width(buffer) != width
+        || wl_shm_buffer_get_height(buffer) != height || stride < width * 4)
         return false;
     wl_shm_buffer_begin_access(buffer);
     auto *data = static_cast<unsigned char *>(wl_shm_buffer_get_data(buffer));
@@ -361,7 +370,7 @@ void copyFrame(wl_resource *frame, wl_resource *buffer)
         zwlr_screencopy_frame_v1_send_failed(frame);
         return;
     }
-    if (!paint(*dataOf<Output>(frame), buffer, dataOf<Output>(frame)->transform)) {
+    if (!paint(*dataOf<Output>(frame), buffer, dataOf<Output>(frame)->transform, {WL_SHM_FORMAT_XRGB8888})) {
         wl_resource_post_error(frame, ZWLR_SCREENCOPY_FRAME_V1_ERROR_INVALID_BUFFER, "not the buffer described");
         return;
     }
@@ -388,9 +397,10 @@ const struct zwlr_screencopy_manager_v1_interface screencopyRequests = {
         if (!frame)
             return;
         // The output's own pixels, before its turn, in the one format.
-        const Output &shown = *dataOf<Output>(output);
-        zwlr_screencopy_frame_v1_send_buffer(frame, WL_SHM_FORMAT_XRGB8888, uint32_t(shown.width),
-                                             uint32_t(shown.height), uint32_t(shown.width * 4));
+        const Output &copied = *dataOf<Output>(output);
+        const auto [width, height] = copySize(copied, copied.transform);
+        zwlr_screencopy_frame_v1_send_buffer(frame, WL_SHM_FORMAT_XRGB8888, uint32_t(width), uint32_t(height),
+                                             uint32_t(width * 4));
         if (wl_resource_get_version(frame) >= 3)
             zwlr_screencopy_frame_v1_send_buffer_done(frame);
     },
@@ -434,13 +444,6 @@ int32_t imageTransform(const Output &output)
     return fake.upright ? WL_OUTPUT_TRANSFORM_NORMAL : output.transform;
 }
 
-std::pair<int, int> imageSize(const Output &output)
-{
-    if (imageTransform(output) == WL_OUTPUT_TRANSFORM_90)
-        return {output.shownHeight(), output.shownWidth()};
-    return {output.shownWidth(), output.shownHeight()};
-}
-
 const struct ext_image_copy_capture_frame_v1_interface imageFrameRequests = {
     .destroy = destroyResource,
     .attach_buffer = [](wl_client *, wl_resource *resource, wl_resource *buffer) {
@@ -458,14 +461,14 @@ const struct ext_image_copy_capture_frame_v1_interface imageFrameRequests = {
             return;
         }
         const int32_t transform = imageTransform(*frame->output);
-        if (!paint(*frame->output, frame->buffer, transform)) {
+        if (!paint(*frame->output, frame->buffer, transform, {WL_SHM_FORMAT_XBGR8888, WL_SHM_FORMAT_XRGB8888})) {
             ext_image_copy_capture_frame_v1_send_failed(
                 resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS);
             return;
         }
         ++fake.extCopies;
         ext_image_copy_capture_frame_v1_send_transform(resource, uint32_t(transform));
-        const auto [width, height] = imageSize(*frame->output);
+        const auto [width, height] = copySize(*frame->output, transform);
         ext_image_copy_capture_frame_v1_send_damage(resource, 0, 0, width, height);
         ext_image_copy_capture_frame_v1_send_presentation_time(resource, 0, 0, 0);
         ext_image_copy_capture_frame_v1_send_ready(resource);
@@ -494,7 +497,7 @@ const struct ext_image_copy_capture_manager_v1_interface imageCopyRequests = {
                                       wl_resource_get_version(manager), id, &sessionRequests, output);
         if (!session)
             return;
-        const auto [width, height] = imageSize(*output);
+        const auto [width, height] = copySize(*output, imageTransform(*output));
         ext_image_copy_capture_session_v1_send_buffer_size(session, uint32_t(width), uint32_t(height));
         ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_RGB565);
         ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_XBGR8888);
