@@ -142,6 +142,8 @@ void tst_WlrPickManners::picksTheExactPixel()
     picker.start(nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(fake.held(QStringLiteral("mapped")) == 2 || !cancelled.isEmpty(), 10000);
     QVERIFY2(cancelled.isEmpty(), qPrintable(cancelled.value(0).value(0).toString()));
+    // Each output copied once: nothing of the copying is left open.
+    QCOMPARE(fake.held(QStringLiteral("captures")), 0);
     QCOMPARE(fake.ask(QStringLiteral("click %1 %2 %3").arg(output).arg(point.x()).arg(point.y())),
              QStringLiteral("done click"));
     QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 10000);
