@@ -1,9 +1,10 @@
 // A Wayland compositor that draws nothing, for the screencopy pick's tests
-// of the ways out that Debian's sway 1.7 cannot bring about: an output taken
-// away in the middle of a pick, and a copy refused. It is no compositor of
-// the real world: sway shows real behaviour (tst_wlrpick.cpp); this one
-// offers exactly the globals the pick binds, answers each request as simply
-// as the protocol allows, and tells the test what the client still holds.
+// of what Debian's sway 1.7 cannot bring about: an output taken away in the
+// middle of a pick, a copy refused, and copies through ext-image-copy-capture,
+// which it does not offer. It is no compositor of the real world: sway shows
+// real behaviour (tst_wlrpick.cpp); this one offers exactly the globals the
+// pick binds, answers each request as simply as the protocol allows, and
+// tells the test what the client still holds.
 //
 // Two outputs. Output 1 is 256 × 192 at scale 1. Output 2 is 160 × 120 at
 // scale 2, turned a quarter: it shows 120 × 160 device pixels, 60 × 80
@@ -42,10 +43,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <initializer_list>
 #include <iostream>
 #include <sstream>
-#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -457,7 +459,8 @@ const struct ext_image_copy_capture_frame_v1_interface imageFrameRequests = {
             return;
         }
         if (fake.refuse) {
-            ext_image_copy_capture_frame_v1_send_failed(resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_UNKNOWN);
+            ext_image_copy_capture_frame_v1_send_failed(resource,
+                                                        EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_UNKNOWN);
             return;
         }
         const int32_t transform = imageTransform(*frame->output);
@@ -479,7 +482,8 @@ const struct ext_image_copy_capture_session_v1_interface sessionRequests = {
     .create_frame = [](wl_client *client, wl_resource *session, uint32_t id) {
         auto *frame = new ImageFrame;
         frame->output = dataOf<Output>(session);
-        if (!create(client, &ext_image_copy_capture_frame_v1_interface, 1, id, &imageFrameRequests, frame,
+        if (!create(client, &ext_image_copy_capture_frame_v1_interface, wl_resource_get_version(session), id,
+                    &imageFrameRequests, frame,
                     [](wl_resource *resource) {
                         ImageFrame *frame = dataOf<ImageFrame>(resource);
                         frame->detach();

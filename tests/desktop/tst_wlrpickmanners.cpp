@@ -124,7 +124,8 @@ void tst_WlrPickManners::picksTheExactPixel_data()
     QTest::newRow("ext, turned, inside") << ext << 2 << QPointF(20.25, 50.75) << QStringLiteral("#286580");
     QTest::newRow("ext, turned, last column and row")
         << ext << 2 << QPointF(59.75, 79.75) << QStringLiteral("#779F80");
-    QTest::newRow("ext, turned by the compositor") << upright << 2 << QPointF(20.25, 50.75) << QStringLiteral("#286580");
+    QTest::newRow("ext, turned by the compositor")
+        << upright << 2 << QPointF(20.25, 50.75) << QStringLiteral("#286580");
 }
 
 void tst_WlrPickManners::picksTheExactPixel()

@@ -156,6 +156,7 @@ struct TScreencopyPick::Globals
         keys = nullptr;
         keymap = nullptr;
     }
+
     /// The standard protocol is taken over wlroots' own, which it
     /// replaces, wherever the compositor offers both of its halves.
     bool copiesImages() const { return imageCopy && outputSources; }
@@ -409,9 +410,8 @@ struct TWaylandEvents
             };
             l.dmabuf_device = [](void *, ext_image_copy_capture_session_v1 *, wl_array *) {};
             l.dmabuf_format = [](void *, ext_image_copy_capture_session_v1 *, uint32_t, wl_array *) {};
-            // The first word on the buffer is the one the output is copied
-            // by; should it change before the copy, the copy fails and so
-            // does the pick.
+            // The first constraints sent decide the buffer: should they
+            // change before the copy, the copy fails, and so does the pick.
             l.done = [](void *data, ext_image_copy_capture_session_v1 *) {
                 auto *output = static_cast<Pick::Output *>(data);
                 if (!output->capture && !output->ready)
