@@ -103,6 +103,7 @@ private slots:
     void copyRefused_data();
     void copyRefused();
     void extPreferredOverWlr();
+    void startedAtOnce();
 
 private:
     static void addProtocols();
@@ -248,6 +249,25 @@ void tst_WlrPickManners::extPreferredOverWlr()
     QCOMPARE(fake.ask(QStringLiteral("click 1 0.5 0.5")), QStringLiteral("done click"));
     QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 10000);
     QCOMPARE(html(picked), QStringLiteral("#000040"));
+    QVERIFY(fake.stop());
+}
+
+void tst_WlrPickManners::startedAtOnce()
+{
+    // Started the moment the picker can pick, before the outputs have said
+    // how they are turned: the turned one is still shown and read right.
+    TFakeCompositor fake;
+    QVERIFY(fake.isReady());
+    TScreenPicker picker(TScreenPicker::Method::Screencopy);
+    connect(&picker, &TScreenPicker::availabilityChanged, &picker, [&picker] {
+        if (picker.isAvailable() && !picker.isPicking())
+            picker.start(nullptr);
+    });
+    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    QTRY_COMPARE_WITH_TIMEOUT(fake.held(QStringLiteral("mapped")), 2, 10000);
+    QCOMPARE(fake.ask(QStringLiteral("click 2 20.25 50.75")), QStringLiteral("done click"));
+    QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 10000);
+    QCOMPARE(html(picked), QStringLiteral("#286580"));
     QVERIFY(fake.stop());
 }
 

@@ -360,6 +360,10 @@ struct TWaylandEvents
             };
             l.ready = [](void *data, zwlr_screencopy_frame_v1 *, uint32_t, uint32_t, uint32_t) {
                 auto *output = static_cast<Pick::Output *>(data);
+                // The output's own pixels, as its mode lies: its transform
+                // (known by now, though perhaps not when the pick started)
+                // shows them as it does.
+                output->shotTransform = output->transform;
                 destroyProxy(output->frame, zwlr_screencopy_frame_v1_destroy);
                 output->ready = true;
                 output->pick->frameReady();
@@ -698,7 +702,7 @@ void TScreencopyPick::start(QWidget *)
     // Without the pointer's image, which would hide the pixels under it.
     Globals &g = *m_globals;
     for (auto &output : m_outputs) {
-        output->shotTransform = output->transform;
+        output->shotTransform = output->transform;  // until the frame says otherwise
         if (g.copiesImages()) {
             output->source = ext_output_image_capture_source_manager_v1_create_source(g.outputSources, output->output);
             output->session = ext_image_copy_capture_manager_v1_create_session(g.imageCopy, output->source, 0);
