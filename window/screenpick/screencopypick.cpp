@@ -4,6 +4,8 @@
 #include "loupe.h"
 #include "waylandlibs.h"
 
+#include "ext-image-capture-source-v1-client-protocol.h"
+#include "ext-image-copy-capture-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
@@ -129,6 +131,8 @@ struct TScreencopyPick::Globals
     wl_seat *seat = nullptr;
     uint32_t capabilities = 0;
     zwlr_screencopy_manager_v1 *screencopy = nullptr;
+    ext_image_copy_capture_manager_v1 *imageCopy = nullptr;
+    ext_output_image_capture_source_manager_v1 *outputSources = nullptr;
     zwlr_layer_shell_v1 *layerShell = nullptr;
     wp_viewporter *viewporter = nullptr;
     // Only while a pick runs.
@@ -152,6 +156,11 @@ struct TScreencopyPick::Globals
         keys = nullptr;
         keymap = nullptr;
     }
+
+    /// The standard protocol is taken over wlroots' own, which it
+    /// replaces, wherever the compositor offers both of its halves.
+    bool copiesImages() const { return imageCopy && outputSources; }
+
     ~Globals()
     {
         dropKeymap();
@@ -168,6 +177,13 @@ struct TScreencopyPick::Output
     int32_t transform = 0;
     // This pick's frame, and the overlay that shows it.
     zwlr_screencopy_frame_v1 *frame = nullptr;
+    // ... or, through ext-image-copy-capture, the output as a source, the
+    // session that says what buffer it takes, and its one frame.
+    ext_image_capture_source_v1 *source = nullptr;
+    ext_image_copy_capture_session_v1 *session = nullptr;
+    ext_image_copy_capture_frame_v1 *capture = nullptr;
+    bool formatOffered = false;  // a format PixelColour() reads was among the session's
+    int32_t shotTransform = 0;   // the frame's: the output's, unless the compositor says it turned it itself
     uint32_t format = 0;
     QSize size;
     int stride = 0;
@@ -188,11 +204,12 @@ struct TScreencopyPick::Output
     bool loupeBehind = false;  // moved while both buffers were on screen
     QPoint shown;  // the device pixel framed in the loupe, as the output shows it
 
-    TFrameView view() const { return {size, transform, yInvert, logical}; }
+    TFrameView view() const { return {size, shotTransform, yInvert, logical}; }
 
     void endPick()
     {
         destroyProxy(frame, zwlr_screencopy_frame_v1_destroy);
+        destroyCapture();
         destroyProxy(drawn, wl_callback_destroy);
         destroyProxy(loupeViewport, wp_viewport_destroy);
         destroyProxy(loupePlace, wl_subsurface_destroy);
@@ -207,8 +224,16 @@ struct TScreencopyPick::Output
         mapped = false;
         loupeShown = false;
         yInvert = false;
+        formatOffered = false;
         size = QSize();
         logical = QSizeF();
+    }
+
+    void destroyCapture()
+    {
+        destroyProxy(capture, ext_image_copy_capture_frame_v1_destroy);
+        destroyProxy(session, ext_image_copy_capture_session_v1_destroy);
+        destroyProxy(source, ext_image_capture_source_v1_destroy);
     }
 };
 
@@ -261,6 +286,12 @@ struct TWaylandEvents
             g.shm = static_cast<wl_shm *>(bind(&wl_shm_interface, 1));
         else if (is == zwlr_screencopy_manager_v1_interface.name && !g.screencopy)
             g.screencopy = static_cast<zwlr_screencopy_manager_v1 *>(bind(&zwlr_screencopy_manager_v1_interface, 3));
+        else if (is == ext_image_copy_capture_manager_v1_interface.name && !g.imageCopy)
+            g.imageCopy = static_cast<ext_image_copy_capture_manager_v1 *>(
+                bind(&ext_image_copy_capture_manager_v1_interface, 1));
+        else if (is == ext_output_image_capture_source_manager_v1_interface.name && !g.outputSources)
+            g.outputSources = static_cast<ext_output_image_capture_source_manager_v1 *>(
+                bind(&ext_output_image_capture_source_manager_v1_interface, 1));
         else if (is == zwlr_layer_shell_v1_interface.name && !g.layerShell)
             g.layerShell = static_cast<zwlr_layer_shell_v1 *>(bind(&zwlr_layer_shell_v1_interface, 3));
         else if (is == wp_viewporter_interface.name && !g.viewporter)
@@ -329,6 +360,10 @@ struct TWaylandEvents
             };
             l.ready = [](void *data, zwlr_screencopy_frame_v1 *, uint32_t, uint32_t, uint32_t) {
                 auto *output = static_cast<Pick::Output *>(data);
+                // The output's own pixels, as its mode lies: its transform
+                // (known by now, though perhaps not when the pick started)
+                // shows them as it does.
+                output->shotTransform = output->transform;
                 destroyProxy(output->frame, zwlr_screencopy_frame_v1_destroy);
                 output->ready = true;
                 output->pick->frameReady();
@@ -358,6 +393,84 @@ struct TWaylandEvents
             return;
         }
         zwlr_screencopy_frame_v1_copy(output.frame, output.shot.buffer);
+    }
+
+    static const ext_image_copy_capture_session_v1_listener *session()
+    {
+        static const ext_image_copy_capture_session_v1_listener listener = [] {
+            ext_image_copy_capture_session_v1_listener l{};
+            l.buffer_size = [](void *data, ext_image_copy_capture_session_v1 *, uint32_t width, uint32_t height) {
+                auto *output = static_cast<Pick::Output *>(data);
+                output->size = QSize(int(width), int(height));
+                output->stride = int(width) * 4;
+            };
+            // Any of the formats offered will do: the first one read.
+            l.shm_format = [](void *data, ext_image_copy_capture_session_v1 *, uint32_t format) {
+                auto *output = static_cast<Pick::Output *>(data);
+                if (!output->formatOffered && IsReadableFormat(format)) {
+                    output->format = format;
+                    output->formatOffered = true;
+                }
+            };
+            l.dmabuf_device = [](void *, ext_image_copy_capture_session_v1 *, wl_array *) {};
+            l.dmabuf_format = [](void *, ext_image_copy_capture_session_v1 *, uint32_t, wl_array *) {};
+            // The first constraints sent decide the buffer: should they
+            // change before the copy, the copy fails, and so does the pick.
+            l.done = [](void *data, ext_image_copy_capture_session_v1 *) {
+                auto *output = static_cast<Pick::Output *>(data);
+                if (!output->capture && !output->ready)
+                    captureImage(*output);
+            };
+            l.stopped = [](void *data, ext_image_copy_capture_session_v1 *) {
+                static_cast<Pick::Output *>(data)->pick->fail(refusedMessage());
+            };
+            l.preferred_done = [](void *, ext_image_copy_capture_session_v1 *) {};
+            return l;
+        }();
+        return &listener;
+    }
+
+    static const ext_image_copy_capture_frame_v1_listener *capture()
+    {
+        static const ext_image_copy_capture_frame_v1_listener listener = [] {
+            ext_image_copy_capture_frame_v1_listener l{};
+            l.transform = [](void *data, ext_image_copy_capture_frame_v1 *, uint32_t transform) {
+                static_cast<Pick::Output *>(data)->shotTransform = int32_t(transform);
+            };
+            l.damage = [](void *, ext_image_copy_capture_frame_v1 *, int32_t, int32_t, int32_t, int32_t) {};
+            l.presentation_time = [](void *, ext_image_copy_capture_frame_v1 *, uint32_t, uint32_t, uint32_t) {};
+            l.ready = [](void *data, ext_image_copy_capture_frame_v1 *) {
+                auto *output = static_cast<Pick::Output *>(data);
+                output->destroyCapture();
+                output->ready = true;
+                output->pick->frameReady();
+            };
+            l.failed = [](void *data, ext_image_copy_capture_frame_v1 *, uint32_t) {
+                static_cast<Pick::Output *>(data)->pick->fail(refusedMessage());
+            };
+            return l;
+        }();
+        return &listener;
+    }
+
+    static void captureImage(Pick::Output &output)
+    {
+        Pick *pick = output.pick;
+        if (!output.formatOffered || output.size.isEmpty()) {
+            pick->fail(formatMessage());
+            return;
+        }
+        if (!output.shot.create(pick->m_globals->shm, output.size, output.stride, output.format)) {
+            pick->fail(refusedMessage());
+            return;
+        }
+        output.capture = ext_image_copy_capture_session_v1_create_frame(output.session);
+        ext_image_copy_capture_frame_v1_add_listener(output.capture, capture(), &output);
+        ext_image_copy_capture_frame_v1_attach_buffer(output.capture, output.shot.buffer);
+        // A buffer copied into for the first time is damaged whole.
+        ext_image_copy_capture_frame_v1_damage_buffer(output.capture, 0, 0, output.size.width(),
+                                                      output.size.height());
+        ext_image_copy_capture_frame_v1_capture(output.capture);
     }
 
     static const zwlr_layer_surface_v1_listener *layer()
@@ -505,7 +618,7 @@ void TScreencopyPick::checked()
 {
     m_checked = true;
     const Globals &g = *m_globals;
-    if (g.screencopy && g.layerShell && g.compositor && g.subcompositor && g.shm && g.seat)
+    if ((g.screencopy || g.copiesImages()) && g.layerShell && g.compositor && g.subcompositor && g.shm && g.seat)
         emit availabilityChanged(true, QString());
     else
         emit notOffered();
@@ -563,6 +676,8 @@ void TScreencopyPick::disconnect()
     destroyProxy(g.viewporter, wp_viewporter_destroy);
     destroyProxy(g.layerShell, zwlr_layer_shell_v1_destroy);
     destroyProxy(g.screencopy, zwlr_screencopy_manager_v1_destroy);
+    destroyProxy(g.imageCopy, ext_image_copy_capture_manager_v1_destroy);
+    destroyProxy(g.outputSources, ext_output_image_capture_source_manager_v1_destroy);
     destroyProxy(g.seat, wl_seat_destroy);
     destroyProxy(g.shm, wl_shm_destroy);
     destroyProxy(g.subcompositor, wl_subcompositor_destroy);
@@ -584,9 +699,18 @@ void TScreencopyPick::start(QWidget *)
         fail(refusedMessage());
         return;
     }
+    // Without the pointer's image, which would hide the pixels under it.
+    Globals &g = *m_globals;
     for (auto &output : m_outputs) {
-        output->frame = zwlr_screencopy_manager_v1_capture_output(m_globals->screencopy, 0, output->output);
-        zwlr_screencopy_frame_v1_add_listener(output->frame, TWaylandEvents::frame(), output.get());
+        output->shotTransform = output->transform;  // until the frame says otherwise
+        if (g.copiesImages()) {
+            output->source = ext_output_image_capture_source_manager_v1_create_source(g.outputSources, output->output);
+            output->session = ext_image_copy_capture_manager_v1_create_session(g.imageCopy, output->source, 0);
+            ext_image_copy_capture_session_v1_add_listener(output->session, TWaylandEvents::session(), output.get());
+        } else {
+            output->frame = zwlr_screencopy_manager_v1_capture_output(g.screencopy, 0, output->output);
+            zwlr_screencopy_frame_v1_add_listener(output->frame, TWaylandEvents::frame(), output.get());
+        }
     }
     flush();
 }

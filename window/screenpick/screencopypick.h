@@ -1,11 +1,13 @@
-// Picking on a wlroots compositor (sway, Hyprland, river, labwc and the
-// others whose portal cannot pick), on a Wayland connection of its own:
-// each output's pixels are copied once through wlr-screencopy before
-// anything of the pick is shown, and that frozen frame is shown again over
-// the whole output in a layer-shell overlay that takes the keyboard, with
-// the loupe drawn into it beside the pointer. The pixel taken is the frozen
-// frame's device pixel under the pointer, whatever the output's scale,
-// transform and pixel format (frameview.h).
+// Picking on a Wayland compositor that offers the layer shell and a copy of
+// each output (sway, Hyprland, river, labwc, COSMIC), on a Wayland
+// connection of its own: each output's pixels are copied once, through
+// ext-image-copy-capture where the compositor offers it and wlroots'
+// screencopy otherwise, before anything of the pick is shown, and that
+// frozen frame is shown again over the whole output in a layer-shell
+// overlay that takes the keyboard, with the loupe drawn into it beside the
+// pointer. The pixel taken is the frozen frame's device pixel under the
+// pointer, whatever the output's scale, transform and pixel format
+// (frameview.h).
 #pragma once
 
 #include "pickbackend.h"
@@ -26,8 +28,9 @@ public:
     ~TScreencopyPick() override;
 
     /// Connects to the compositor and reads the globals it announces, without
-    /// waiting for them: availabilityChanged() follows where screencopy and
-    /// the layer shell are offered, notOffered() where they are not.
+    /// waiting for them: availabilityChanged() follows where an output copy
+    /// (either protocol) and the layer shell are offered, notOffered() where
+    /// they are not.
     void checkAvailability() override;
     void start(QWidget *window) override;
     void release() override;
@@ -36,7 +39,7 @@ public:
     struct Output;
 
 signals:
-    /// The compositor offers no screencopy or no layer shell (or there is no
+    /// The compositor offers no output copy or no layer shell (or there is no
     /// Wayland compositor): the pick must be made another way.
     void notOffered();
     /// Every output's overlay of the running pick has been drawn once by the

@@ -40,7 +40,7 @@ TScreenPicker::TScreenPicker(Method method, QObject *parent)
         break;
     case Method::Screencopy: {
         // Chosen by the globals the compositor announces: where it lacks
-        // screencopy or the layer shell (GNOME, KDE), the portal picks.
+        // an output copy or the layer shell (GNOME, KDE), the portal picks.
         auto *screencopy = new TScreencopyPick(this);
         connect(screencopy, &TScreencopyPick::notOffered, this, [this, screencopy] {
             screencopy->deleteLater();

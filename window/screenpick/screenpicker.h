@@ -1,9 +1,10 @@
 // Picking one pixel's exact colour from anywhere on the screen. On X11 the
 // pointer and keyboard are grabbed by a small window outside the screen and
 // the pixel under a left click is read from the X server, with a loupe
-// beside the pointer. On Wayland, where the compositor announces wlroots'
-// screencopy and layer shell (sway, Hyprland, river and the like), each
-// output is copied once and shown frozen under a loupe of the same kind.
+// beside the pointer. On Wayland, where the compositor announces a copy of
+// the outputs (ext-image-copy-capture or wlroots' screencopy) and the layer
+// shell (sway, Hyprland, river, COSMIC and the like), each output is copied
+// once and shown frozen under a loupe of the same kind.
 // On the other Wayland desktops (GNOME, KDE), and under XWayland, whose grab
 // cannot reach Wayland windows, the desktop is asked through the XDG
 // desktop portal's Screenshot.PickColor request on the session bus. Both
