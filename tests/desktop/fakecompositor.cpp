@@ -16,7 +16,11 @@
 // each session offering a format the pick cannot read first, then XBGR8888
 // and XRGB8888; with --both, both protocols. With --upright, output 2's ext
 // frames come upright (turned by the compositor, transform normal) instead
-// of as its mode lies.
+// of as its mode lies. With --reconstrain, each ext session first offers
+// a buffer twice the output's size, and a frame captured to it fails for
+// its constraints after the right ones are sent, as when a mode changes
+// just as the copy begins; a frame copied is followed by the larger
+// constraints again, before its ready.
 //
 // Commands, one a line on standard input, each answered on standard output
 // by "done <command>" (or "fail <command>") once carried out and flushed:
@@ -98,6 +102,7 @@ struct Fake
     wl_resource *pointerFocus = nullptr;  // the surface the pointer is over
     bool refuse = false;
     bool upright = false;
+    bool reconstrain = false;
     int wlrCopies = 0;
     int extCopies = 0;
     uint32_t time = 0;
@@ -420,6 +425,7 @@ struct ImageFrame
 {
     wl_listener bufferGone;  // first, so the listener leads back to the frame
     Output *output = nullptr;
+    wl_resource *session = nullptr;
     wl_resource *buffer = nullptr;
 
     void attach(wl_resource *resource)
@@ -438,6 +444,16 @@ struct ImageFrame
         buffer = nullptr;
     }
 };
+
+/// One batch of buffer constraints.
+void offerBuffers(wl_resource *session, std::pair<int, int> size)
+{
+    ext_image_copy_capture_session_v1_send_buffer_size(session, uint32_t(size.first), uint32_t(size.second));
+    ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_RGB565);
+    ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_XBGR8888);
+    ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_XRGB8888);
+    ext_image_copy_capture_session_v1_send_done(session);
+}
 
 // How ext frames of an output come: as its mode lies, with its transform,
 // or upright (with --upright, for the turned output) with none.
@@ -465,11 +481,18 @@ const struct ext_image_copy_capture_frame_v1_interface imageFrameRequests = {
         }
         const int32_t transform = imageTransform(*frame->output);
         if (!paint(*frame->output, frame->buffer, transform, {WL_SHM_FORMAT_XBGR8888, WL_SHM_FORMAT_XRGB8888})) {
+            if (fake.reconstrain)
+                offerBuffers(frame->session, copySize(*frame->output, transform));
             ext_image_copy_capture_frame_v1_send_failed(
                 resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS);
             return;
         }
         ++fake.extCopies;
+        // ... and once copied, they change again, for later frames.
+        if (fake.reconstrain) {
+            const auto [width, height] = copySize(*frame->output, transform);
+            offerBuffers(frame->session, {width * 2, height * 2});
+        }
         ext_image_copy_capture_frame_v1_send_transform(resource, uint32_t(transform));
         const auto [width, height] = copySize(*frame->output, transform);
         ext_image_copy_capture_frame_v1_send_damage(resource, 0, 0, width, height);
@@ -482,6 +505,7 @@ const struct ext_image_copy_capture_session_v1_interface sessionRequests = {
     .create_frame = [](wl_client *client, wl_resource *session, uint32_t id) {
         auto *frame = new ImageFrame;
         frame->output = dataOf<Output>(session);
+        frame->session = session;
         if (!create(client, &ext_image_copy_capture_frame_v1_interface, wl_resource_get_version(session), id,
                     &imageFrameRequests, frame,
                     [](wl_resource *resource) {
@@ -501,12 +525,10 @@ const struct ext_image_copy_capture_manager_v1_interface imageCopyRequests = {
                                       wl_resource_get_version(manager), id, &sessionRequests, output);
         if (!session)
             return;
-        const auto [width, height] = copySize(*output, imageTransform(*output));
-        ext_image_copy_capture_session_v1_send_buffer_size(session, uint32_t(width), uint32_t(height));
-        ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_RGB565);
-        ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_XBGR8888);
-        ext_image_copy_capture_session_v1_send_shm_format(session, WL_SHM_FORMAT_XRGB8888);
-        ext_image_copy_capture_session_v1_send_done(session);
+        auto size = copySize(*output, imageTransform(*output));
+        if (fake.reconstrain)
+            size = {size.first * 2, size.second * 2};
+        offerBuffers(session, size);
     },
     .create_pointer_cursor_session = [](wl_client *, wl_resource *manager, uint32_t, wl_resource *, wl_resource *) {
         wl_resource_post_error(manager, WL_DISPLAY_ERROR_IMPLEMENTATION, "no cursor sessions here");
@@ -718,6 +740,7 @@ int main(int argc, char **argv)
     const bool ext = both || flag("--ext");
     const bool wlr = both || !ext;
     fake.upright = flag("--upright");
+    fake.reconstrain = flag("--reconstrain");
     fake.display = wl_display_create();
     if (!fake.display || wl_display_init_shm(fake.display) != 0) {
         std::cerr << "no Wayland display\n";

@@ -127,6 +127,13 @@ void tst_WlrPickManners::picksTheExactPixel_data()
         << ext << 2 << QPointF(59.75, 79.75) << QStringLiteral("#779F80");
     QTest::newRow("ext, turned by the compositor")
         << upright << 2 << QPointF(20.25, 50.75) << QStringLiteral("#286580");
+    // The first buffer offered is twice too large; its frame fails, and the
+    // one made to the constraints sent then is read at its own size.
+    const QStringList reconstrain{QStringLiteral("--ext"), QStringLiteral("--reconstrain")};
+    QTest::newRow("ext, constraints changed, last column and row")
+        << reconstrain << 1 << QPointF(255.5, 191.5) << QStringLiteral("#FFBF40");
+    QTest::newRow("ext, constraints changed, turned, last column and row")
+        << reconstrain << 2 << QPointF(59.75, 79.75) << QStringLiteral("#779F80");
 }
 
 void tst_WlrPickManners::picksTheExactPixel()

@@ -41,8 +41,8 @@ TColor PixelColour(uint32_t format, const unsigned char *pixel);
 /// Where one output's frame sits under the overlay shown on that output.
 struct TFrameView
 {
-    QSize buffer;        ///< the frame as copied, in device pixels, before the output's transform
-    int transform = 0;   ///< the output's wl_output transform, 0 .. 7
+    QSize buffer;        ///< the frame as copied, in device pixels, before its transform
+    int transform = 0;   ///< the frame's wl_output transform, 0 .. 7: the output's, unless the compositor turned it
     bool yInvert = false;  ///< the frame's rows run from the bottom up
     QSizeF logical;      ///< the overlay's size in surface coordinates
 

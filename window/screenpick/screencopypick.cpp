@@ -182,7 +182,17 @@ struct TScreencopyPick::Output
     ext_image_capture_source_v1 *source = nullptr;
     ext_image_copy_capture_session_v1 *session = nullptr;
     ext_image_copy_capture_frame_v1 *capture = nullptr;
-    bool formatOffered = false;  // a format PixelColour() reads was among the session's
+    // The session's latest buffer constraints: a batch of them ends with its
+    // done, and a later batch replaces it whole. The frame's buffer is made
+    // to them when it is asked for; the shot keeps its own size and format.
+    struct Offer
+    {
+        QSize size;
+        uint32_t format = 0;
+        bool readable = false;  // a format PixelColour() reads was among them
+        bool complete = false;
+    } offer;
+    int captures = 0;  // frames asked for in this pick, each to the constraints then
     int32_t shotTransform = 0;   // the frame's: the output's, unless the compositor says it turned it itself
     uint32_t format = 0;
     QSize size;
@@ -224,7 +234,8 @@ struct TScreencopyPick::Output
         mapped = false;
         loupeShown = false;
         yInvert = false;
-        formatOffered = false;
+        offer = Offer();
+        captures = 0;
         size = QSize();
         logical = QSizeF();
     }
@@ -400,29 +411,30 @@ struct TWaylandEvents
         static const ext_image_copy_capture_session_v1_listener listener = [] {
             ext_image_copy_capture_session_v1_listener l{};
             l.buffer_size = [](void *data, ext_image_copy_capture_session_v1 *, uint32_t width, uint32_t height) {
-                auto *output = static_cast<Pick::Output *>(data);
-                output->size = QSize(int(width), int(height));
-                output->stride = int(width) * 4;
+                Pick::Output::Offer &offer = newBatch(data);
+                offer.size = QSize(int(width), int(height));
             };
             // Any of the formats offered will do: the first one read.
             l.shm_format = [](void *data, ext_image_copy_capture_session_v1 *, uint32_t format) {
-                auto *output = static_cast<Pick::Output *>(data);
-                if (!output->formatOffered && IsReadableFormat(format)) {
-                    output->format = format;
-                    output->formatOffered = true;
+                Pick::Output::Offer &offer = newBatch(data);
+                if (!offer.readable && IsReadableFormat(format)) {
+                    offer.format = format;
+                    offer.readable = true;
                 }
             };
             l.dmabuf_device = [](void *, ext_image_copy_capture_session_v1 *, wl_array *) {};
             l.dmabuf_format = [](void *, ext_image_copy_capture_session_v1 *, uint32_t, wl_array *) {};
-            // The first constraints sent decide the buffer: should they
-            // change before the copy, the copy fails, and so does the pick.
+            // The first batch asks for the frame; should the constraints
+            // change before the copy, the frame fails and is asked again.
             l.done = [](void *data, ext_image_copy_capture_session_v1 *) {
                 auto *output = static_cast<Pick::Output *>(data);
+                output->offer.complete = true;
                 if (!output->capture && !output->ready)
                     captureImage(*output);
             };
+            // The output can no longer be copied: most often it is gone.
             l.stopped = [](void *data, ext_image_copy_capture_session_v1 *) {
-                static_cast<Pick::Output *>(data)->pick->fail(refusedMessage());
+                static_cast<Pick::Output *>(data)->pick->fail(outputGoneMessage());
             };
             l.preferred_done = [](void *, ext_image_copy_capture_session_v1 *) {};
             return l;
@@ -445,21 +457,48 @@ struct TWaylandEvents
                 output->ready = true;
                 output->pick->frameReady();
             };
-            l.failed = [](void *data, ext_image_copy_capture_frame_v1 *, uint32_t) {
-                static_cast<Pick::Output *>(data)->pick->fail(refusedMessage());
+            l.failed = [](void *data, ext_image_copy_capture_frame_v1 *, uint32_t reason) {
+                auto *output = static_cast<Pick::Output *>(data);
+                // The constraints changed under the frame (a mode or scale
+                // changed as the pick began): the buffer is made again to
+                // the batch that came before this word, a few times at most.
+                if (reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS
+                    && output->captures < 3) {
+                    destroyProxy(output->capture, ext_image_copy_capture_frame_v1_destroy);
+                    captureImage(*output);
+                    return;
+                }
+                output->pick->fail(reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED
+                                       ? outputGoneMessage()
+                                       : refusedMessage());
             };
             return l;
         }();
         return &listener;
     }
 
+    /// The session's constraints as they come: the first of a batch after a
+    /// finished one starts them afresh.
+    static Pick::Output::Offer &newBatch(void *data)
+    {
+        Pick::Output::Offer &offer = static_cast<Pick::Output *>(data)->offer;
+        if (offer.complete)
+            offer = Pick::Output::Offer();
+        return offer;
+    }
+
     static void captureImage(Pick::Output &output)
     {
         Pick *pick = output.pick;
-        if (!output.formatOffered || output.size.isEmpty()) {
+        if (!output.offer.readable || output.offer.size.isEmpty()) {
             pick->fail(formatMessage());
             return;
         }
+        // The shot is read as it was made, whatever the session says later.
+        ++output.captures;
+        output.size = output.offer.size;
+        output.stride = output.size.width() * 4;
+        output.format = output.offer.format;
         if (!output.shot.create(pick->m_globals->shm, output.size, output.stride, output.format)) {
             pick->fail(refusedMessage());
             return;
@@ -699,12 +738,13 @@ void TScreencopyPick::start(QWidget *)
         fail(refusedMessage());
         return;
     }
-    // Without the pointer's image, which would hide the pixels under it.
     Globals &g = *m_globals;
     for (auto &output : m_outputs) {
         output->shotTransform = output->transform;  // until the frame says otherwise
         if (g.copiesImages()) {
             output->source = ext_output_image_capture_source_manager_v1_create_source(g.outputSources, output->output);
+            // Options 0: without the pointer's image, which would hide the
+            // pixels under it.
             output->session = ext_image_copy_capture_manager_v1_create_session(g.imageCopy, output->source, 0);
             ext_image_copy_capture_session_v1_add_listener(output->session, TWaylandEvents::session(), output.get());
         } else {

@@ -1,7 +1,8 @@
-// The Wayland client library and xkbcommon, loaded when a pick first asks a
-// Wayland compositor rather than linked: an X11 session never loads the
-// former, and neither stands ahead of Qt's libraries in the dynamic linker's
-// search for each of the many symbols resolved at start-up.
+// The Wayland client library and xkbcommon, loaded when the chooser first
+// asks a Wayland compositor what it offers (where Qt's own Wayland plugin
+// has loaded both already) rather than linked: an X11 session never loads
+// the former, and neither stands ahead of Qt's libraries in the dynamic
+// linker's search for each of the many symbols resolved at start-up.
 //
 // Included before any other Wayland header, this declares the library's
 // functions with their own types and then renames each one the pick calls
