@@ -27,6 +27,8 @@
 //   remove-output N  output N goes away: its global is destroyed, and the
 //                    clients are told by global_remove
 //   refuse 1|0       later copies fail, or work again
+//   hold 1|0         later ext copies wait, unanswered, until their output
+//                    goes (its session is then stopped), or are made again
 //   click N X Y      a left click at X, Y (surface units) of the overlay
 //                    (layer surface) on output N
 //   count            what the clients hold: "done count layers L mapped M
@@ -103,6 +105,8 @@ struct Fake
     bool refuse = false;
     bool upright = false;
     bool reconstrain = false;
+    bool hold = false;
+    std::vector<wl_resource *> heldFrames;  // ext frames waiting for their copy
     int wlrCopies = 0;
     int extCopies = 0;
     uint32_t time = 0;
@@ -479,6 +483,10 @@ const struct ext_image_copy_capture_frame_v1_interface imageFrameRequests = {
                                                         EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_UNKNOWN);
             return;
         }
+        if (fake.hold) {
+            fake.heldFrames.push_back(resource);
+            return;
+        }
         const int32_t transform = imageTransform(*frame->output);
         if (!paint(*frame->output, frame->buffer, transform, {WL_SHM_FORMAT_XBGR8888, WL_SHM_FORMAT_XRGB8888})) {
             if (fake.reconstrain)
@@ -510,6 +518,7 @@ const struct ext_image_copy_capture_session_v1_interface sessionRequests = {
                     &imageFrameRequests, frame,
                     [](wl_resource *resource) {
                         ImageFrame *frame = dataOf<ImageFrame>(resource);
+                        std::erase(fake.heldFrames, resource);
                         frame->detach();
                         delete frame;
                     }))
@@ -678,8 +687,18 @@ bool run(const std::string &line, std::string &tail)
         words >> number;
         if (number < 1 || number > int(fake.outputs.size()) || !fake.outputs[size_t(number - 1)].global)
             return false;
-        // Only the global goes: the overlay on it is left for the client
-        // to take down, which a compositor closing it too would hide.
+        // Only the global goes, and the copies waiting on it stop: the
+        // overlay on it is left for the client to take down, which a
+        // compositor closing it too would hide.
+        const Output *gone = &fake.outputs[size_t(number - 1)];
+        for (wl_resource *held : std::vector<wl_resource *>(fake.heldFrames)) {
+            ImageFrame *frame = dataOf<ImageFrame>(held);
+            if (frame->output != gone)
+                continue;
+            ext_image_copy_capture_session_v1_send_stopped(frame->session);
+            ext_image_copy_capture_frame_v1_send_failed(held, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED);
+            std::erase(fake.heldFrames, held);
+        }
         wl_global_destroy(fake.outputs[size_t(number - 1)].global);
         fake.outputs[size_t(number - 1)].global = nullptr;
         return true;
@@ -688,6 +707,12 @@ bool run(const std::string &line, std::string &tail)
         int refuse = 0;
         words >> refuse;
         fake.refuse = refuse == 1;
+        return true;
+    }
+    if (command == "hold") {
+        int hold = 0;
+        words >> hold;
+        fake.hold = hold == 1;
         return true;
     }
     if (command == "click") {

@@ -100,6 +100,7 @@ private slots:
     void picksTheExactPixel();
     void outputRemovedMidPick_data();
     void outputRemovedMidPick();
+    void outputRemovedWhileCopying();
     void copyRefused_data();
     void copyRefused();
     void extPreferredOverWlr();
@@ -204,6 +205,25 @@ void tst_WlrPickManners::outputRemovedMidPick()
     QTRY_COMPARE_WITH_TIMEOUT(picked.count(), 1, 10000);
     QCOMPARE(html(picked), QStringLiteral("#641E40"));
     QCOMPARE(cancelled.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(fake.held(), nothingHeld(), 10000);
+    QVERIFY(fake.stop());
+}
+
+void tst_WlrPickManners::outputRemovedWhileCopying()
+{
+    // The copy of output 2 still under way when it goes: its session stops.
+    TFakeCompositor fake({QStringLiteral("--ext")});
+    QVERIFY(fake.isReady());
+    TScreenPicker picker(TScreenPicker::Method::Screencopy);
+    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
+    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    QCOMPARE(fake.ask(QStringLiteral("hold 1")), QStringLiteral("done hold"));
+    picker.start(nullptr);
+    // A source, a session and a frame for each output.
+    QTRY_COMPARE_WITH_TIMEOUT(fake.held(QStringLiteral("captures")), 6, 10000);
+    QCOMPARE(fake.ask(QStringLiteral("remove-output 2")), QStringLiteral("done remove-output"));
+    QTRY_COMPARE_WITH_TIMEOUT(cancelled.count(), 1, 10000);
+    QCOMPARE(cancelled.first().first().toString(), outputGoneReason());
     QTRY_COMPARE_WITH_TIMEOUT(fake.held(), nothingHeld(), 10000);
     QVERIFY(fake.stop());
 }
