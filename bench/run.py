@@ -407,6 +407,11 @@ def measure(session):
             stop(server)
             if attempt == 2:
                 sys.exit(str(error))
+        except BaseException:
+            # A program missing or interrupted: the servers go all the same.
+            stop(bus)
+            stop(server)
+            raise
     try:
         for round in range(runs):
             for name in names[round % 3:] + names[:round % 3]:
@@ -444,7 +449,7 @@ def pairwise(session, figure, yardstick):
     ratio moves by more than a tenth from one run of the bench to the next."""
     own = figures[session]
     ratios = [a / b for a, b in zip(own["tintaro"][figure], own[yardstick][figure])]
-    quarters = statistics.quantiles(ratios, n=4)
+    quarters = statistics.quantiles(ratios, n=4) if len(ratios) > 1 else ratios * 3
     return "%.3f x (%.2f to %.2f)" % (statistics.median(ratios), quarters[0], quarters[2])
 
 
