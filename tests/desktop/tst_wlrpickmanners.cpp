@@ -91,6 +91,28 @@ private:
     bool m_ready = false;
 };
 
+/// The stand-in and a screencopy picker on it, with spies on what the
+/// picker says; made in this order, so the picker finds the stand-in.
+struct TPickOnStandIn
+{
+    explicit TPickOnStandIn(const QStringList &arguments = {})
+        : fake(arguments)
+    {
+    }
+    Q_DISABLE_COPY_MOVE(TPickOnStandIn)
+
+    /// The stand-in up, and the picker able to pick on it.
+    bool ready()
+    {
+        return fake.isReady() && QTest::qWaitFor([this] { return picker.isAvailable(); }, 10000);
+    }
+
+    TFakeCompositor fake;
+    TScreenPicker picker{TScreenPicker::Method::Screencopy};
+    QSignalSpy picked{&picker, &TScreenPicker::picked};
+    QSignalSpy cancelled{&picker, &TScreenPicker::cancelled};
+};
+
 class tst_WlrPickManners : public QObject
 {
     Q_OBJECT
@@ -143,12 +165,9 @@ void tst_WlrPickManners::picksTheExactPixel()
     QFETCH(int, output);
     QFETCH(QPointF, point);
     QFETCH(QString, colour);
-    TFakeCompositor fake(arguments);
-    QVERIFY(fake.isReady());
-    TScreenPicker picker(TScreenPicker::Method::Screencopy);
-    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
-    QSignalSpy picked(&picker, &TScreenPicker::picked);
-    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    TPickOnStandIn pick(arguments);
+    QVERIFY(pick.ready());
+    auto &[fake, picker, picked, cancelled] = pick;
     picker.start(nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(fake.held(QStringLiteral("mapped")) == 2 || !cancelled.isEmpty(), 10000);
     QVERIFY2(cancelled.isEmpty(), qPrintable(cancelled.value(0).value(0).toString()));
@@ -177,12 +196,9 @@ void tst_WlrPickManners::outputRemovedMidPick_data()
 void tst_WlrPickManners::outputRemovedMidPick()
 {
     QFETCH(QStringList, arguments);
-    TFakeCompositor fake(arguments);
-    QVERIFY(fake.isReady());
-    TScreenPicker picker(TScreenPicker::Method::Screencopy);
-    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
-    QSignalSpy picked(&picker, &TScreenPicker::picked);
-    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    TPickOnStandIn pick(arguments);
+    QVERIFY(pick.ready());
+    auto &[fake, picker, picked, cancelled] = pick;
     picker.start(nullptr);
     // An overlay on each output, each showing its frozen frame.
     QTRY_COMPARE_WITH_TIMEOUT(fake.held(QStringLiteral("mapped")), 2, 10000);
@@ -212,11 +228,9 @@ void tst_WlrPickManners::outputRemovedMidPick()
 void tst_WlrPickManners::outputRemovedWhileCopying()
 {
     // The copy of output 2 still under way when it goes: its session stops.
-    TFakeCompositor fake({QStringLiteral("--ext")});
-    QVERIFY(fake.isReady());
-    TScreenPicker picker(TScreenPicker::Method::Screencopy);
-    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
-    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    TPickOnStandIn pick({QStringLiteral("--ext")});
+    QVERIFY(pick.ready());
+    auto &[fake, picker, picked, cancelled] = pick;
     QCOMPARE(fake.ask(QStringLiteral("hold 1")), QStringLiteral("done hold"));
     picker.start(nullptr);
     // A source, a session and a frame for each output.
@@ -236,12 +250,9 @@ void tst_WlrPickManners::copyRefused_data()
 void tst_WlrPickManners::copyRefused()
 {
     QFETCH(QStringList, arguments);
-    TFakeCompositor fake(arguments);
-    QVERIFY(fake.isReady());
-    TScreenPicker picker(TScreenPicker::Method::Screencopy);
-    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
-    QSignalSpy picked(&picker, &TScreenPicker::picked);
-    QSignalSpy cancelled(&picker, &TScreenPicker::cancelled);
+    TPickOnStandIn pick(arguments);
+    QVERIFY(pick.ready());
+    auto &[fake, picker, picked, cancelled] = pick;
     QCOMPARE(fake.ask(QStringLiteral("refuse 1")), QStringLiteral("done refuse"));
     picker.start(nullptr);
     QTRY_COMPARE_WITH_TIMEOUT(cancelled.count(), 1, 10000);
@@ -265,11 +276,9 @@ void tst_WlrPickManners::copyRefused()
 
 void tst_WlrPickManners::extPreferredOverWlr()
 {
-    TFakeCompositor fake({QStringLiteral("--both")});
-    QVERIFY(fake.isReady());
-    TScreenPicker picker(TScreenPicker::Method::Screencopy);
-    QTRY_VERIFY_WITH_TIMEOUT(picker.isAvailable(), 10000);
-    QSignalSpy picked(&picker, &TScreenPicker::picked);
+    TPickOnStandIn pick({QStringLiteral("--both")});
+    QVERIFY(pick.ready());
+    auto &[fake, picker, picked, cancelled] = pick;
     picker.start(nullptr);
     QTRY_COMPARE_WITH_TIMEOUT(fake.held(QStringLiteral("mapped")), 2, 10000);
     QCOMPARE(fake.ask(QStringLiteral("copies")), QStringLiteral("done copies wlr 0 ext 2"));
