@@ -43,6 +43,12 @@ bool IsReadableFormat(uint32_t format)
     }
 }
 
+bool IsReadableFrame(uint32_t format, uint32_t width, uint32_t height, uint64_t stride)
+{
+    return IsReadableFormat(format) && width >= 1 && width <= MaxFrameSide && height >= 1
+           && height <= MaxFrameSide && stride >= uint64_t(width) * 4 && stride <= uint64_t(MaxFrameSide) * 4;
+}
+
 int TenBitsToEight(uint32_t n)
 {
     return int((n * 255 * 2 + 1023) / (2 * 1023));

@@ -30,6 +30,16 @@ constexpr uint32_t Xbgr2101010 = 0x30334258;
 /// a channel, red first or blue first.
 bool IsReadableFormat(uint32_t format);
 
+/// The longest side of a frame the pick takes: beyond any output made (a
+/// 16K panel is 15360 wide), and small enough that a pixel's offset in the
+/// frame stays within an int.
+constexpr uint32_t MaxFrameSide = 16384;
+
+/// True for a frame the pick can hold and read as the compositor describes
+/// it: a format IsReadableFormat() accepts, 1 .. MaxFrameSide pixels a side,
+/// and rows of at least four bytes a pixel, at most 4 × MaxFrameSide long.
+bool IsReadableFrame(uint32_t format, uint32_t width, uint32_t height, uint64_t stride);
+
 /// A 10-bit channel value 0 .. 1023 in 8 bits: n × 255 / 1023 rounded to
 /// the nearest, halves up.
 int TenBitsToEight(uint32_t n);

@@ -187,12 +187,14 @@ struct TScreencopyPick::Output
     // to them when it is asked for; the shot keeps its own size and format.
     struct Offer
     {
-        QSize size;
+        uint32_t width = 0;
+        uint32_t height = 0;
         uint32_t format = 0;
         bool readable = false;  // a format PixelColour() reads was among them
         bool complete = false;
     } offer;
     int captures = 0;  // frames asked for in this pick, each to the constraints then
+    bool readable = false;  // the wlroots frame as described: IsReadableFrame()
     int32_t shotTransform = 0;   // the frame's: the output's, unless the compositor says it turned it itself
     uint32_t format = 0;
     QSize size;
@@ -236,6 +238,7 @@ struct TScreencopyPick::Output
         yInvert = false;
         offer = Offer();
         captures = 0;
+        readable = false;
         size = QSize();
         logical = QSizeF();
     }
@@ -359,9 +362,12 @@ struct TWaylandEvents
             l.buffer = [](void *data, zwlr_screencopy_frame_v1 *frame, uint32_t format, uint32_t width,
                           uint32_t height, uint32_t stride) {
                 auto *output = static_cast<Pick::Output *>(data);
-                output->format = format;
-                output->size = QSize(int(width), int(height));
-                output->stride = int(stride);
+                output->readable = IsReadableFrame(format, width, height, stride);
+                if (output->readable) {
+                    output->format = format;
+                    output->size = QSize(int(width), int(height));
+                    output->stride = int(stride);
+                }
                 // Before version 3 the one shm buffer is all there is.
                 if (zwlr_screencopy_frame_v1_get_version(frame) < 3)
                     copyFrame(*output);
@@ -395,7 +401,7 @@ struct TWaylandEvents
     static void copyFrame(Pick::Output &output)
     {
         Pick *pick = output.pick;
-        if (!IsReadableFormat(output.format) || output.size.isEmpty()) {
+        if (!output.readable) {
             pick->fail(formatMessage());
             return;
         }
@@ -412,7 +418,8 @@ struct TWaylandEvents
             ext_image_copy_capture_session_v1_listener l{};
             l.buffer_size = [](void *data, ext_image_copy_capture_session_v1 *, uint32_t width, uint32_t height) {
                 Pick::Output::Offer &offer = newBatch(data);
-                offer.size = QSize(int(width), int(height));
+                offer.width = width;
+                offer.height = height;
             };
             // Any of the formats offered will do: the first one read.
             l.shm_format = [](void *data, ext_image_copy_capture_session_v1 *, uint32_t format) {
@@ -490,13 +497,14 @@ struct TWaylandEvents
     static void captureImage(Pick::Output &output)
     {
         Pick *pick = output.pick;
-        if (!output.offer.readable || output.offer.size.isEmpty()) {
+        const Pick::Output::Offer &offer = output.offer;
+        if (!offer.readable || !IsReadableFrame(offer.format, offer.width, offer.height, uint64_t(offer.width) * 4)) {
             pick->fail(formatMessage());
             return;
         }
         // The shot is read as it was made, whatever the session says later.
         ++output.captures;
-        output.size = output.offer.size;
+        output.size = QSize(int(offer.width), int(offer.height));
         output.stride = output.size.width() * 4;
         output.format = output.offer.format;
         if (!output.shot.create(pick->m_globals->shm, output.size, output.stride, output.format)) {

@@ -18,6 +18,8 @@ private slots:
     void tenBits();
     void pixelColour_data();
     void pixelColour();
+    void readableFrame_data();
+    void readableFrame();
     void pixelUnderPoint_data();
     void pixelUnderPoint();
     void shownCorners_data();
@@ -77,6 +79,39 @@ void tst_FrameView::pixelColour()
     QVERIFY(IsReadableFormat(format));
     const TColor colour = PixelColour(format, reinterpret_cast<const unsigned char *>(bytes.constData()));
     QCOMPARE(QString::fromStdString(ColorToHtml(colour)), html);
+}
+
+void tst_FrameView::readableFrame_data()
+{
+    // As a compositor describes a frame: every field a 32-bit unsigned word.
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<uint>("width");
+    QTest::addColumn<uint>("height");
+    QTest::addColumn<qulonglong>("stride");
+    QTest::addColumn<bool>("readable");
+    const uint xrgb = ShmFormat::Xrgb8888;
+    QTest::newRow("3840 x 2160, rows of 15360 bytes") << xrgb << 3840u << 2160u << 15360ull << true;
+    QTest::newRow("rows padded to 16384 bytes") << xrgb << 3840u << 2160u << 16384ull << true;
+    QTest::newRow("16384 a side, rows of 65536 bytes") << xrgb << 16384u << 16384u << 65536ull << true;
+    QTest::newRow("one pixel") << uint(ShmFormat::Xbgr2101010) << 1u << 1u << 4ull << true;
+    QTest::newRow("rows a byte short") << xrgb << 3840u << 2160u << 15359ull << false;
+    QTest::newRow("rows longer than 65536 bytes") << xrgb << 100u << 100u << 65540ull << false;
+    QTest::newRow("16385 wide") << xrgb << 16385u << 100u << 65540ull << false;
+    QTest::newRow("16385 high") << xrgb << 100u << 16385u << 400ull << false;
+    QTest::newRow("no rows") << xrgb << 100u << 0u << 400ull << false;
+    QTest::newRow("no columns") << xrgb << 0u << 100u << 0ull << false;
+    QTest::newRow("width 0xFFFFFFFF") << xrgb << 0xFFFFFFFFu << 1u << 0x3FFFFFFFCull << false;
+    QTest::newRow("RGB565, two bytes a pixel") << 0x36314752u << 100u << 100u << 200ull << false;
+}
+
+void tst_FrameView::readableFrame()
+{
+    QFETCH(uint, format);
+    QFETCH(uint, width);
+    QFETCH(uint, height);
+    QFETCH(qulonglong, stride);
+    QFETCH(bool, readable);
+    QCOMPARE(IsReadableFrame(format, width, height, stride), readable);
 }
 
 void tst_FrameView::pixelUnderPoint_data()
