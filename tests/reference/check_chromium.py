@@ -15,17 +15,24 @@ import subprocess
 import sys
 import tempfile
 
-PAGE = """<!DOCTYPE html><meta charset="utf-8"><body><pre id="result">not run</pre><script>
-const texts = %s;
-const canvas = document.createElement("canvas");
+# What the canvas paints for a CSS colour text: its 8-bit pixel, red, green,
+# blue and alpha, read back. Every page that asks Chromium starts with it.
+CANVAS_PIXEL = """const canvas = document.createElement("canvas");
 canvas.width = canvas.height = 1;
 const ctx = canvas.getContext("2d", { willReadFrequently: true });
-const paint = (text) => {
+const pixel = (text) => {
   ctx.clearRect(0, 0, 1, 1);
   ctx.fillStyle = "#00000000";
   ctx.fillStyle = text;
   ctx.fillRect(0, 0, 1, 1);
-  const [r, g, b, a] = ctx.getImageData(0, 0, 1, 1).data;
+  return ctx.getImageData(0, 0, 1, 1).data;
+};
+"""
+
+PAGE = """<!DOCTYPE html><meta charset="utf-8"><body><pre id="result">not run</pre><script>
+const texts = %s;
+""" + CANVAS_PIXEL + """const paint = (text) => {
+  const [r, g, b, a] = pixel(text);
   return "#" + [r, g, b].map((c) => c.toString(16).padStart(2, "0").toUpperCase()).join("") + (a === 255 ? "" : " alpha " + a);
 };
 const failures = [];

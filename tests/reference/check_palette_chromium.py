@@ -11,21 +11,14 @@ import shutil
 import subprocess
 import sys
 
-from check_chromium import page_result
+from check_chromium import CANVAS_PIXEL, page_result
 
 PAGE = """<!DOCTYPE html><meta charset="utf-8"><style>%s</style><body>%s<pre id="result">not run</pre><script>
 const expected = %s;
 // A computed colour in a space other than sRGB stays in its own notation
 // (lab(), oklch() ...): the canvas paints it to the 8-bit colour shown.
-const canvas = document.createElement("canvas");
-canvas.width = canvas.height = 1;
-const ctx = canvas.getContext("2d", { willReadFrequently: true });
-const paint = (text) => {
-  ctx.clearRect(0, 0, 1, 1);
-  ctx.fillStyle = "#00000000";
-  ctx.fillStyle = text;
-  ctx.fillRect(0, 0, 1, 1);
-  const [r, g, b, a] = ctx.getImageData(0, 0, 1, 1).data;
+""" + CANVAS_PIXEL + """const paint = (text) => {
+  const [r, g, b, a] = pixel(text);
   return "rgb(" + [r, g, b].join(", ") + ")" + (a === 255 ? "" : " alpha " + a);
 };
 const failures = [];
