@@ -194,7 +194,6 @@ struct TScreencopyPick::Output
         bool complete = false;
     } offer;
     int captures = 0;  // frames asked for in this pick, each to the constraints then
-    bool readable = false;  // the wlroots frame as described: IsReadableFrame()
     int32_t shotTransform = 0;   // the frame's: the output's, unless the compositor says it turned it itself
     uint32_t format = 0;
     QSize size;
@@ -238,7 +237,6 @@ struct TScreencopyPick::Output
         yInvert = false;
         offer = Offer();
         captures = 0;
-        readable = false;
         size = QSize();
         logical = QSizeF();
     }
@@ -362,8 +360,9 @@ struct TWaylandEvents
             l.buffer = [](void *data, zwlr_screencopy_frame_v1 *frame, uint32_t format, uint32_t width,
                           uint32_t height, uint32_t stride) {
                 auto *output = static_cast<Pick::Output *>(data);
-                output->readable = IsReadableFrame(format, width, height, stride);
-                if (output->readable) {
+                // Kept only as a frame the pick can read: an empty size
+                // says it cannot.
+                if (IsReadableFrame(format, width, height, stride)) {
                     output->format = format;
                     output->size = QSize(int(width), int(height));
                     output->stride = int(stride);
@@ -401,7 +400,7 @@ struct TWaylandEvents
     static void copyFrame(Pick::Output &output)
     {
         Pick *pick = output.pick;
-        if (!output.readable) {
+        if (output.size.isEmpty()) {
             pick->fail(formatMessage());
             return;
         }
